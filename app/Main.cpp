@@ -1,0 +1,3 @@
+#include "app/KestruneApplication.h"
+
+START_JUCE_APPLICATION (KestruneApplication)

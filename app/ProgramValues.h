@@ -1,0 +1,19 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// Built-in addresses of the maker's server. Every request appends "?ACTION=" and its name to
+// serverRequestUrl; archives are fetched below repositoryBaseUrl by plain concatenation.
+extern const juce::String serverRequestUrl;
+extern const juce::String repositoryBaseUrl;
+
+// The program's version as shown to the customer: "3.22".
+juce::String getVersionText();
+
+// The licence agreement shown on first start.
+extern const juce::String eulaText;
+
+juce::String getEulaText();
+
+// Does nothing and reports false; the product status screen calls it before a manual rebuild.
+bool beginCatalogueRefresh();

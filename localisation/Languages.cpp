@@ -1,0 +1,102 @@
+#include "localisation/Languages.h"
+
+#include "app/SettingsFiles.h"
+#include "platform/PlatformLocale.h"
+#include "resources/ResourceArchive.h"
+
+const char* const languageCsvFiles[numLanguages] = { "english.csv", "spanish.csv" };
+const char* const languageLocaleIds[numLanguages] = { "en", "es" };
+const char* const languageNames[numLanguages] = { "English", "Spanish" };
+
+int currentLanguageIndex = 0;
+
+namespace
+{
+    juce::File getLocalFile()
+    {
+        return SettingsFiles::getSettingsFile ("local");
+    }
+}
+
+int chooseLanguageForLocale (const char* localeIdentifier)
+{
+    if (localeIdentifier == nullptr)
+        return 0;
+
+    const juce::String identifier (localeIdentifier);
+
+    for (int i = 0; i < numLanguages; ++i)
+        if (identifier.contains (languageLocaleIds[i]))
+            return i;
+
+    return 0;
+}
+
+int chooseLanguage()
+{
+    auto localFile = getLocalFile();
+
+    if (! localFile.exists())
+    {
+        char identifier[10] = {};
+
+        if (! PlatformLocale::copyCurrentLocaleIdentifier (identifier, (int) sizeof (identifier)))
+            return chooseLanguageForLocale (nullptr);
+
+        return chooseLanguageForLocale (identifier);
+    }
+
+    auto root = juce::parseXML (localFile);
+
+    if (root == nullptr)
+        return 0;
+
+    auto language = root->getStringAttribute ("language");
+
+    if (language.isEmpty())
+        return 0;
+
+    for (int i = 0; i < numLanguages; ++i)
+        if (language == languageNames[i])
+            return i;
+
+    return 0;
+}
+
+void loadLanguageTable (int index)
+{
+    auto entryName = juce::String ("Localisation/") + languageCsvFiles[index];
+
+    if (auto stream = ResourceArchive::getInstance().createStreamFor (entryName.toRawUTF8()))
+    {
+        auto text = stream->readEntireStreamAsString();
+        juce::LocalisedStrings::setCurrentMappings (new juce::LocalisedStrings (text, false));
+    }
+
+    saveLanguage();
+}
+
+void initLanguage()
+{
+    currentLanguageIndex = chooseLanguage();
+    loadLanguageTable (currentLanguageIndex);
+}
+
+void setLanguage (int index)
+{
+    if (index < 0 || index >= numLanguages)
+    {
+        jassertfalse;
+        return;
+    }
+
+    currentLanguageIndex = index;
+    loadLanguageTable (currentLanguageIndex);
+}
+
+void saveLanguage()
+{
+    juce::XmlElement local ("local");
+    local.setAttribute ("language", languageNames[currentLanguageIndex]);
+    SettingsFiles::writeXml (local, getLocalFile());
+}

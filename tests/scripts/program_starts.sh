@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Starts the real program on a display of its own with a fresh home folder, checks its window,
+# checks that a second start ends at once, then closes the first.
+set -u
+program="$1"
+work=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+
+display=":$(( (RANDOM % 400) + 500 ))"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+
+export DISPLAY="$display" HOME="$work/home"
+unset XDG_CONFIG_HOME
+mkdir -p "$HOME"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$program" >"$work/first.log" 2>&1 &
+pid=$!
+
+title="Quorvelan Plug-in Manager v3.22"
+window=""
+for _ in $(seq 1 100); do
+    window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -1)
+    [ -n "$window" ] && break
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no window titled '$title'"
+
+geometry=$(xdotool getwindowgeometry "$window")
+echo "$geometry"
+echo "$geometry" | grep -q "Geometry: 785x480" || fail "window is not 785 x 480"
+
+# First start: the licence agreement is up over the main window.
+eula=""
+for _ in $(seq 1 50); do
+    eula=$(xdotool search --name "^End User Licence Agreement \(EULA\)\$" 2>/dev/null | head -1)
+    [ -n "$eula" ] && break
+    sleep 0.1
+done
+[ -n "$eula" ] || fail "no licence agreement on first start"
+
+shot="${QUORVELAN_SCREENSHOT:-$work/first-start.png}"
+import -display "$display" -window root "$shot" || fail "no screenshot"
+echo "screenshot: $shot"
+
+# A second start ends at once and leaves the first running.
+start=$(date +%s%N)
+timeout 20 "$program" >"$work/second.log" 2>&1
+rc=$?
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+echo "second start: rc $rc after ${elapsed} ms"
+[ "$rc" -eq 0 ] || fail "second start ended with $rc"
+[ "$elapsed" -lt 10000 ] || fail "second start took ${elapsed} ms"
+kill -0 "$pid" 2>/dev/null || fail "the first instance ended"
+[ "$(xdotool search --name "^${title}\$" 2>/dev/null | wc -l)" -eq 1 ] || fail "more than one main window"
+
+kill "$pid"
+wait "$pid" 2>/dev/null
+echo "PASS"

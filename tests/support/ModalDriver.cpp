@@ -1,0 +1,119 @@
+#include "support/ModalDriver.h"
+
+namespace
+{
+    template <typename Predicate>
+    juce::Button* findButtonWhere (juce::Component& root, Predicate&& predicate)
+    {
+        for (auto* child : root.getChildren())
+        {
+            if (auto* button = dynamic_cast<juce::Button*> (child))
+                if (button->isShowing() && predicate (*button))
+                    return button;
+
+            if (auto* found = findButtonWhere (*child, predicate))
+                return found;
+        }
+
+        return nullptr;
+    }
+
+    void collectButtonTexts (juce::Component& root, juce::StringArray& texts)
+    {
+        for (auto* child : root.getChildren())
+        {
+            if (auto* button = dynamic_cast<juce::Button*> (child))
+                texts.add (button->getButtonText());
+
+            collectButtonTexts (*child, texts);
+        }
+    }
+}
+
+ModalDriver::ModalDriver()
+{
+    startTimer (20);
+}
+
+ModalDriver::~ModalDriver()
+{
+    stopTimer();
+}
+
+void ModalDriver::whenModalAppears (Action action)
+{
+    actions.push_back (std::move (action));
+}
+
+void ModalDriver::pressWhenModalAppears (const juce::String& buttonText)
+{
+    whenModalAppears ([this, buttonText] (juce::Component& modal)
+    {
+        seenTitles.add (getTitle (modal));
+        seenMessages.add (getMessage (modal));
+        pressButton (modal, buttonText);
+    });
+}
+
+juce::Component* ModalDriver::getCurrentModal()
+{
+    return juce::Component::getCurrentlyModalComponent();
+}
+
+juce::Button* ModalDriver::findButton (juce::Component& root, const juce::String& text)
+{
+    return findButtonWhere (root, [&] (juce::Button& b) { return b.getButtonText() == text; });
+}
+
+juce::Button* ModalDriver::findButtonReturning (juce::Component& root, int returnValue)
+{
+    return findButtonWhere (root, [&] (juce::Button& b) { return b.getCommandID() == returnValue; });
+}
+
+bool ModalDriver::pressButton (juce::Component& root, const juce::String& text)
+{
+    if (auto* button = findButton (root, text))
+    {
+        button->triggerClick();
+        return true;
+    }
+
+    return false;
+}
+
+juce::StringArray ModalDriver::getButtonTexts (juce::Component& root)
+{
+    juce::StringArray texts;
+    collectButtonTexts (root, texts);
+    return texts;
+}
+
+juce::String ModalDriver::getTitle (juce::Component& modal)
+{
+    return modal.getName();
+}
+
+juce::String ModalDriver::getMessage (juce::Component& modal)
+{
+    // An alert window keeps "title. message" as its accessible description.
+    auto description = modal.getDescription();
+    auto prefix = modal.getName() + ". ";
+
+    return description.startsWith (prefix) ? description.substring (prefix.length()) : description;
+}
+
+void ModalDriver::timerCallback()
+{
+    if (actions.empty())
+        return;
+
+    auto* modal = getCurrentModal();
+
+    if (modal == nullptr || modal == lastActedOn.getComponent() || ! modal->isShowing())
+        return;
+
+    lastActedOn = modal;
+    auto action = std::move (actions.front());
+    actions.pop_front();
+    action (*modal);
+}

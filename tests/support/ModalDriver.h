@@ -1,0 +1,47 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <deque>
+#include <functional>
+
+// Acts on modal windows from inside their modal loops: each queued action runs once on the next
+// modal component that appears (an alert, a task window, a dialog).
+class ModalDriver final : private juce::Timer
+{
+public:
+    using Action = std::function<void (juce::Component& modal)>;
+
+    ModalDriver();
+    ~ModalDriver() override;
+
+    void whenModalAppears (Action action);
+
+    // Queues a press of the button with this text on the next modal window, after noting its
+    // title and message.
+    void pressWhenModalAppears (const juce::String& buttonText);
+
+    int getNumPending() const noexcept { return (int) actions.size(); }
+
+    // What was seen of the modal windows acted on, in order.
+    juce::StringArray seenTitles, seenMessages;
+
+    //==============================================================================
+    static juce::Component* getCurrentModal();
+
+    // Finds a showing button by its text, or by the value it returns from a modal loop.
+    static juce::Button* findButton (juce::Component& root, const juce::String& text);
+    static juce::Button* findButtonReturning (juce::Component& root, int returnValue);
+
+    static bool pressButton (juce::Component& root, const juce::String& text);
+    static juce::StringArray getButtonTexts (juce::Component& root);
+
+    static juce::String getTitle (juce::Component& modal);
+    static juce::String getMessage (juce::Component& modal);
+
+private:
+    void timerCallback() override;
+
+    std::deque<Action> actions;
+    juce::Component::SafePointer<juce::Component> lastActedOn;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <functional>
+
+namespace TestEnvironment
+{
+    // Points HOME at a new empty temporary folder (and clears XDG_CONFIG_HOME), so the settings
+    // folder is "<that folder>/.config/Quorvelan/". Returns the folder.
+    juce::File useFreshHome();
+
+    // Sets an environment variable for the life of the object.
+    class ScopedEnvironmentVariable
+    {
+    public:
+        ScopedEnvironmentVariable (const char* name, const char* value);
+        ~ScopedEnvironmentVariable();
+
+    private:
+        juce::String name, previous;
+        bool hadPrevious;
+    };
+
+    // Runs the message loop until the condition holds or the time is up; true when it holds.
+    bool runUntil (std::function<bool()> condition, int timeoutMs = 5000);
+
+    // Runs the message loop for a while.
+    void runFor (int milliseconds);
+
+    struct ChildResult
+    {
+        int exitCode = -1;
+        juce::String output;
+    };
+
+    // Runs one test of this executable in a process of its own (for tests whose code ends the
+    // message loop), with QUORVELAN_CHILD_TEST set so that the test body runs there.
+    ChildResult runTestInChildProcess (const juce::String& testName, int timeoutMs = 60000);
+
+    // True in the process started by runTestInChildProcess.
+    bool isChildProcess();
+}

@@ -1,0 +1,96 @@
+#include "ui/screens/QuorvelanMainComponent.h"
+
+#include "resources/ResourceArchive.h"
+#include "ui/screens/ScreenCode.h"
+#include "ui/screens/ScreenCodeBroadcaster.h"
+
+namespace
+{
+    const juce::Colour textColour (198, 253, 254);
+}
+
+QuorvelanMainComponent::QuorvelanMainComponent()
+{
+    auto& lf = juce::LookAndFeel::getDefaultLookAndFeel();
+    lf.setColour (juce::Label::textColourId, textColour);
+    lf.setColour (juce::ToggleButton::textColourId, textColour);
+    lf.setColour (juce::Label::outlineColourId, juce::Colours::transparentWhite);
+    lf.setColour (juce::AlertWindow::backgroundColourId, juce::Colours::black);
+    lf.setColour (juce::AlertWindow::textColourId, textColour);
+    lf.setColour (juce::ScrollBar::trackColourId, juce::Colours::white.withAlpha (0.5f));
+
+    appLabel = std::make_unique<juce::Label> ("new label", TRANS ("LAB_PLUGIN_MANAGER_APP"));
+    appLabel->setFont (juce::Font (29.8f, juce::Font::bold));
+    appLabel->setJustificationType (juce::Justification::centredLeft);
+    appLabel->setEditable (false, false, false);
+    addAndMakeVisible (*appLabel);
+
+    titleLabel = std::make_unique<juce::Label> ("titleLabel", TRANS ("Login Screen"));
+    titleLabel->setFont (juce::Font (22.0f, juce::Font::bold));
+    titleLabel->setJustificationType (juce::Justification::centredLeft);
+    titleLabel->setEditable (false, false, false);
+    addAndMakeVisible (*titleLabel);
+
+    backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
+    setSize (785, 480);
+}
+
+QuorvelanMainComponent::~QuorvelanMainComponent()
+{
+    appLabel.reset();
+    titleLabel.reset();
+}
+
+//==============================================================================
+void QuorvelanMainComponent::paint (juce::Graphics& g)
+{
+    if (backdrop.isValid())
+        g.drawImage (backdrop, 0, 0, 785, 480, 0, 0, backdrop.getWidth(), backdrop.getHeight());
+}
+
+void QuorvelanMainComponent::resized()
+{
+    for (auto* child : getChildren())
+        if (child != appLabel.get() && child != titleLabel.get())
+            child->setBounds (0, 0, 785, 480);
+}
+
+//==============================================================================
+void QuorvelanMainComponent::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    if (auto* screen = dynamic_cast<ScreenCodeBroadcaster*> (source))
+        handleScreenCode (screen->takeScreenCode());
+}
+
+void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
+{
+    switch (code)
+    {
+        case ScreenCode::noScreen:
+        default:
+            break;
+    }
+}
+
+void QuorvelanMainComponent::showScreen (juce::Component* screen)
+{
+    if (screen == currentScreen)
+        return;
+
+    if (currentScreen != nullptr)
+        currentScreen->setVisible (false);
+
+    currentScreen = screen;
+
+    if (currentScreen != nullptr)
+        currentScreen->setVisible (true);
+}
+
+void QuorvelanMainComponent::switchTo (const char* titleKey, juce::Component* screen)
+{
+    if (screen == nullptr)
+        return;
+
+    titleLabel->setText (TRANS (titleKey), juce::dontSendNotification);
+    showScreen (screen);
+}

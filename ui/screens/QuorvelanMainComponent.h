@@ -1,0 +1,44 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+// The main window's content: owns every screen, shows one at a time, and switches screens when
+// a screen broadcasts a screen code.
+class QuorvelanMainComponent final : public juce::Component,
+                                     public juce::Button::Listener,
+                                     public juce::ChangeListener
+{
+public:
+    QuorvelanMainComponent();
+    ~QuorvelanMainComponent() override;
+
+    //==============================================================================
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    void buttonClicked (juce::Button*) override {}
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+
+    //==============================================================================
+    // Acts on one screen code; codes without a screen to show change nothing.
+    void handleScreenCode (juce::uint32 code);
+
+    // Hides the current screen and shows this one, unless it is already shown.
+    void showScreen (juce::Component* screen);
+
+    // Sets the (never seen) title label to the translation of the key, then shows the screen.
+    void switchTo (const char* titleKey, juce::Component* screen);
+
+    juce::Component* getCurrentScreen() const noexcept { return currentScreen; }
+    juce::String getTitleText() const { return titleLabel->getText(); }
+
+private:
+    //==============================================================================
+    std::unique_ptr<juce::Label> appLabel;
+    std::unique_ptr<juce::Label> titleLabel;
+    juce::Image backdrop;
+    juce::Component* currentScreen = nullptr;
+    juce::TooltipWindow tooltipWindow { nullptr, 700 };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelanMainComponent)
+};
