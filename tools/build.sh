@@ -5,5 +5,6 @@ cd "$(dirname "$0")/.."
 
 tools/install-packages.sh
 
-[ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug
+# The stand-in server listens here; tests and the run command use it.
+[ -f build/CMakeCache.txt ] || cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug -DQUORVELAN_SERVER_ORIGIN=http://127.0.0.1:47311
 cmake --build build -j "$(nproc)"
