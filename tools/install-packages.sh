@@ -5,7 +5,8 @@ set -eu
 packages=(
     build-essential cmake ccache zip unzip pkg-config
     juce-modules-source libgtest-dev
-    xvfb xauth x11-utils xdotool imagemagick
+    xvfb xauth x11-utils xdotool imagemagick fonts-liberation
+    libcpp-httplib-dev python3
 )
 
 missing=()

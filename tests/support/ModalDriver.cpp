@@ -2,33 +2,33 @@
 
 namespace
 {
-    template <typename Predicate>
-    juce::Button* findButtonWhere (juce::Component& root, Predicate&& predicate)
+template <typename Predicate>
+juce::Button* findButtonWhere (juce::Component& root, Predicate&& predicate)
+{
+    for (auto* child : root.getChildren())
     {
-        for (auto* child : root.getChildren())
-        {
-            if (auto* button = dynamic_cast<juce::Button*> (child))
-                if (button->isShowing() && predicate (*button))
-                    return button;
+        if (auto* button = dynamic_cast<juce::Button*> (child))
+            if (button->isShowing() && predicate (*button))
+                return button;
 
-            if (auto* found = findButtonWhere (*child, predicate))
-                return found;
-        }
-
-        return nullptr;
+        if (auto* found = findButtonWhere (*child, predicate))
+            return found;
     }
 
-    void collectButtonTexts (juce::Component& root, juce::StringArray& texts)
-    {
-        for (auto* child : root.getChildren())
-        {
-            if (auto* button = dynamic_cast<juce::Button*> (child))
-                texts.add (button->getButtonText());
+    return nullptr;
+}
 
-            collectButtonTexts (*child, texts);
-        }
+void collectButtonTexts (juce::Component& root, juce::StringArray& texts)
+{
+    for (auto* child : root.getChildren())
+    {
+        if (auto* button = dynamic_cast<juce::Button*> (child))
+            texts.add (button->getButtonText());
+
+        collectButtonTexts (*child, texts);
     }
 }
+} // namespace
 
 ModalDriver::ModalDriver()
 {
@@ -40,19 +40,22 @@ ModalDriver::~ModalDriver()
     stopTimer();
 }
 
-void ModalDriver::whenModalAppears (Action action)
+void ModalDriver::whenModalAppears (Action action, Matcher matcher)
 {
-    actions.push_back (std::move (action));
+    actions.emplace_back (std::move (action), std::move (matcher));
 }
 
 void ModalDriver::pressWhenModalAppears (const juce::String& buttonText)
 {
+    auto hasButton = [buttonText] (juce::Component& modal) { return findButton (modal, buttonText) != nullptr; };
+
     whenModalAppears ([this, buttonText] (juce::Component& modal)
-    {
-        seenTitles.add (getTitle (modal));
-        seenMessages.add (getMessage (modal));
-        pressButton (modal, buttonText);
-    });
+                      {
+                          seenTitles.add (getTitle (modal));
+                          seenMessages.add (getMessage (modal));
+                          pressButton (modal, buttonText);
+                      },
+                      hasButton);
 }
 
 juce::Component* ModalDriver::getCurrentModal()
@@ -62,12 +65,14 @@ juce::Component* ModalDriver::getCurrentModal()
 
 juce::Button* ModalDriver::findButton (juce::Component& root, const juce::String& text)
 {
-    return findButtonWhere (root, [&] (juce::Button& b) { return b.getButtonText() == text; });
+    return findButtonWhere (root, [&] (juce::Button& b)
+                            { return b.getButtonText() == text; });
 }
 
 juce::Button* ModalDriver::findButtonReturning (juce::Component& root, int returnValue)
 {
-    return findButtonWhere (root, [&] (juce::Button& b) { return b.getCommandID() == returnValue; });
+    return findButtonWhere (root, [&] (juce::Button& b)
+                            { return b.getCommandID() == returnValue; });
 }
 
 bool ModalDriver::pressButton (juce::Component& root, const juce::String& text)
@@ -112,8 +117,13 @@ void ModalDriver::timerCallback()
     if (modal == nullptr || modal == lastActedOn.getComponent() || ! modal->isShowing())
         return;
 
+    auto& matcher = actions.front().second;
+
+    if (matcher != nullptr && ! matcher (*modal))
+        return;
+
     lastActedOn = modal;
-    auto action = std::move (actions.front());
+    auto action = std::move (actions.front().first);
     actions.pop_front();
     action (*modal);
 }

@@ -11,17 +11,23 @@ class ModalDriver final : private juce::Timer
 {
 public:
     using Action = std::function<void (juce::Component& modal)>;
+    using Matcher = std::function<bool (juce::Component& modal)>;
 
     ModalDriver();
     ~ModalDriver() override;
 
-    void whenModalAppears (Action action);
+    // Runs the action on the next modal component the matcher accepts (any, without one); modal
+    // components it does not accept are left alone.
+    void whenModalAppears (Action action, Matcher matcher = {});
 
-    // Queues a press of the button with this text on the next modal window, after noting its
-    // title and message.
+    // Queues a press of the button with this text on the next modal window that has one, after
+    // noting its title and message.
     void pressWhenModalAppears (const juce::String& buttonText);
 
-    int getNumPending() const noexcept { return (int) actions.size(); }
+    int getNumPending() const noexcept
+    {
+        return (int) actions.size();
+    }
 
     // What was seen of the modal windows acted on, in order.
     juce::StringArray seenTitles, seenMessages;
@@ -42,6 +48,6 @@ public:
 private:
     void timerCallback() override;
 
-    std::deque<Action> actions;
+    std::deque<std::pair<Action, Matcher>> actions;
     juce::Component::SafePointer<juce::Component> lastActedOn;
 };

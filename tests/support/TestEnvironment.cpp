@@ -1,68 +1,96 @@
 #include "support/TestEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
 #include <cstdlib>
 
 namespace TestEnvironment
 {
-    juce::File useFreshHome()
+juce::File useFreshHome()
+{
+    auto home = juce::File::createTempFile ("quorvelan-home");
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+    unsetenv ("XDG_CONFIG_HOME");
+    return home;
+}
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable (const char* variable, const char* value)
+    : name (variable)
+{
+    auto* old = getenv (variable);
+    hadPrevious = old != nullptr;
+    previous = hadPrevious ? juce::String (old) : juce::String();
+
+    if (value != nullptr)
+        setenv (variable, value, 1);
+    else
+        unsetenv (variable);
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable()
+{
+    if (hadPrevious)
+        setenv (name.toRawUTF8(), previous.toRawUTF8(), 1);
+    else
+        unsetenv (name.toRawUTF8());
+}
+
+bool runUntil (std::function<bool()> condition, int timeoutMs)
+{
+    auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+
+    while (! condition())
     {
-        auto home = juce::File::createTempFile ("quorvelan-home");
-        home.createDirectory();
-        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
-        unsetenv ("XDG_CONFIG_HOME");
-        return home;
+        if (juce::Time::getMillisecondCounter() > end)
+            return false;
+
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
 
-    ScopedEnvironmentVariable::ScopedEnvironmentVariable (const char* variable, const char* value)
-        : name (variable)
-    {
-        auto* old = getenv (variable);
-        hadPrevious = old != nullptr;
-        previous = hadPrevious ? juce::String (old) : juce::String();
+    return true;
+}
 
-        if (value != nullptr)
-            setenv (variable, value, 1);
-        else
-            unsetenv (variable);
-    }
+void runFor (int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
+}
 
-    ScopedEnvironmentVariable::~ScopedEnvironmentVariable()
-    {
-        if (hadPrevious)
-            setenv (name.toRawUTF8(), previous.toRawUTF8(), 1);
-        else
-            unsetenv (name.toRawUTF8());
-    }
+namespace
+{
+    ChildResult runChild (juce::StringArray command, int timeoutMs);
+}
 
-    bool runUntil (std::function<bool()> condition, int timeoutMs)
-    {
-        auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+ChildResult runTestInChildProcess (const juce::String& testName, int timeoutMs)
+{
+    juce::StringArray command;
+    command.add (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
+    command.add ("--gtest_filter=" + testName);
+    return runChild (command, timeoutMs);
+}
 
-        while (! condition())
-        {
-            if (juce::Time::getMillisecondCounter() > end)
-                return false;
+ChildResult runCurrentTestInPrivateRoot (int timeoutMs)
+{
+    auto* info = testing::UnitTest::GetInstance()->current_test_info();
 
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
-        }
+    juce::StringArray command;
+    command.add (QUORVELAN_SOURCE_DIR "/tests/scripts/in_private_root.sh");
+    command.add (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
+    command.add ("--gtest_filter=" + juce::String (info->test_suite_name()) + "." + info->name());
+    return runChild (command, timeoutMs);
+}
 
-        return true;
-    }
+bool isInPrivateRoot()
+{
+    return getenv ("QUORVELAN_IN_PRIVATE_ROOT") != nullptr;
+}
 
-    void runFor (int milliseconds)
-    {
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
-    }
-
-    ChildResult runTestInChildProcess (const juce::String& testName, int timeoutMs)
+namespace
+{
+    ChildResult runChild (juce::StringArray command, int timeoutMs)
     {
         ScopedEnvironmentVariable marker ("QUORVELAN_CHILD_TEST", "1");
-
-        juce::StringArray command;
-        command.add (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
-        command.add ("--gtest_filter=" + testName);
 
         ChildResult result;
         juce::ChildProcess child;
@@ -79,9 +107,10 @@ namespace TestEnvironment
 
         return result;
     }
+} // namespace
 
-    bool isChildProcess()
-    {
-        return getenv ("QUORVELAN_CHILD_TEST") != nullptr;
-    }
+bool isChildProcess()
+{
+    return getenv ("QUORVELAN_CHILD_TEST") != nullptr;
 }
+} // namespace TestEnvironment

@@ -10,7 +10,22 @@ PluginManagerAlertWindow::PluginManagerAlertWindow (const juce::String& title,
     setEscapeKeyCancels (false);
 }
 
-PluginManagerAlertWindow::~PluginManagerAlertWindow() = default;
+PluginManagerAlertWindow::~PluginManagerAlertWindow()
+{
+    // As the framework does for its own editors: no focus jumps while the editors go.
+    for (auto& slot : roundSlots)
+        slot.editor->setWantsKeyboardFocus (false);
+
+    giveAwayKeyboardFocus();
+
+    for (auto& slot : roundSlots)
+    {
+        slot.frameworkEditor->removeComponentListener (this);
+        slot.editor->removeListener (this);
+    }
+
+    roundSlots.clear();
+}
 
 void PluginManagerAlertWindow::paint (juce::Graphics& g)
 {
@@ -20,4 +35,78 @@ void PluginManagerAlertWindow::paint (juce::Graphics& g)
 int PluginManagerAlertWindow::runModalLoop()
 {
     return juce::Component::runModalLoop();
+}
+
+//==============================================================================
+void PluginManagerAlertWindow::addTextEditor (const juce::String& name,
+                                              const juce::String& initialContents,
+                                              const juce::String& onScreenLabel)
+{
+    // The framework adds, labels and lays out (updateLayout (false)) a plain editor; the rounded
+    // one is put in its place.
+    juce::Array<juce::Component*> childrenBefore;
+
+    for (auto* child : getChildren())
+        childrenBefore.add (child);
+
+    juce::AlertWindow::addTextEditor (name, initialContents, onScreenLabel, false);
+
+    juce::TextEditor* frameworkEditor = nullptr;
+
+    for (auto* child : getChildren())
+        if (! childrenBefore.contains (child))
+            if (auto* added = dynamic_cast<juce::TextEditor*> (child))
+                frameworkEditor = added;
+
+    if (frameworkEditor == nullptr)
+    {
+        jassertfalse;
+        return;
+    }
+
+    auto editor = std::make_unique<RoundTextEditor> (name);
+    editor->setColour (juce::TextEditor::outlineColourId, findColour (juce::ComboBox::outlineColourId));
+    editor->setFont (getLookAndFeel().getAlertWindowMessageFont());
+    editor->setText (initialContents, true);
+    editor->setCaretPosition (initialContents.length());
+    addAndMakeVisible (*editor);
+
+    frameworkEditor->setVisible (false);
+    editor->setBounds (frameworkEditor->getBounds());
+    frameworkEditor->addComponentListener (this);
+    editor->addListener (this);
+
+    roundSlots.push_back ({ frameworkEditor, std::move (editor) });
+}
+
+juce::TextEditor* PluginManagerAlertWindow::getTextEditor (const juce::String& nameOfTextEditor) const
+{
+    for (auto& slot : roundSlots)
+        if (slot.editor->getName() == nameOfTextEditor)
+            return slot.editor.get();
+
+    return juce::AlertWindow::getTextEditor (nameOfTextEditor);
+}
+
+juce::String PluginManagerAlertWindow::getTextEditorContents (const juce::String& nameOfTextEditor) const
+{
+    if (auto* editor = getTextEditor (nameOfTextEditor))
+        return editor->getText();
+
+    return {};
+}
+
+//==============================================================================
+void PluginManagerAlertWindow::componentMovedOrResized (juce::Component& component, bool, bool)
+{
+    for (auto& slot : roundSlots)
+        if (slot.frameworkEditor == &component)
+            slot.editor->setBounds (component.getBounds());
+}
+
+void PluginManagerAlertWindow::textEditorTextChanged (juce::TextEditor& editor)
+{
+    for (auto& slot : roundSlots)
+        if (slot.editor.get() == &editor)
+            slot.frameworkEditor->setText (editor.getText(), false);
 }

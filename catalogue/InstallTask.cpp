@@ -1,0 +1,8 @@
+#include "catalogue/InstallTask.h"
+
+InstallTask::InstallTask (int id, const juce::StringArray& formatNames, const FormatLocations& folders)
+    : productId (id)
+    , formats (formatNames)
+    , locations (folders)
+{
+}

@@ -1,0 +1,103 @@
+#include "catalogue/InstalledBundles.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace
+{
+const juce::String notFound ("/");
+
+bool hasTag (const juce::XmlElement& element, const char* tag)
+{
+    return element.getTagName().equalsIgnoreCase (tag);
+}
+
+const juce::XmlElement* findFirstChild (const juce::XmlElement& parent, const char* tag)
+{
+    for (auto* child : parent.getChildIterator())
+        if (hasTag (*child, tag))
+            return child;
+
+    return nullptr;
+}
+
+// The next sibling that is an element, passing over text between the two.
+const juce::XmlElement* findNextElement (const juce::XmlElement& element)
+{
+    for (auto* next = element.getNextElement(); next != nullptr; next = next->getNextElement())
+        if (! next->isTextElement())
+            return next;
+
+    return nullptr;
+}
+
+const juce::XmlElement* findVersionValue (const juce::XmlElement& plist)
+{
+    auto* dict = findFirstChild (plist, "dict");
+
+    if (dict == nullptr)
+        return nullptr;
+
+    for (auto* child : dict->getChildIterator())
+    {
+        if (! hasTag (*child, "key"))
+            continue;
+
+        auto key = child->getAllSubText();
+
+        if (key == "CFBundleVersion" || key == "CFBundleShortVersionString")
+            return findNextElement (*child);
+    }
+
+    return nullptr;
+}
+} // namespace
+
+juce::String findBundleFolder (const juce::String& folder, const juce::String& bundleName)
+{
+    // An empty folder would mean searching the whole disk.
+    if (folder.isEmpty() || bundleName.isEmpty() || ! juce::File::isAbsolutePath (folder))
+        return notFound;
+
+    juce::File directory (folder);
+
+    if (! directory.isDirectory())
+        return notFound;
+
+    if (directory.getNumberOfChildFiles (juce::File::findDirectories, bundleName) > 0)
+        return juce::File::addTrailingSeparator (directory.getFullPathName());
+
+    // Linked folders are followed, but a link back up the tree is not walked again.
+    for (const auto& entry : juce::RangedDirectoryIterator (directory, true, bundleName, juce::File::findDirectories,
+                                                            juce::File::FollowSymlinks::noCycles))
+        return juce::File::addTrailingSeparator (entry.getFile().getParentDirectory().getFullPathName());
+
+    return notFound;
+}
+
+float readBundleVersion (const juce::String& plistPath)
+{
+    if (! juce::File::isAbsolutePath (plistPath))
+        return 0.0f;
+
+    juce::File file (plistPath);
+
+    if (! file.existsAsFile())
+        return 0.0f;
+
+    juce::XmlDocument document (file);
+    auto root = document.getDocumentElement();
+
+    if (root == nullptr || ! hasTag (*root, "plist"))
+        return 0.0f;
+
+    auto* value = findVersionValue (*root);
+
+    if (value == nullptr)
+        return 0.0f;
+
+    auto version = (float) std::atof (value->getAllSubText().toRawUTF8());
+
+    // "nan", "inf" or a number beyond float range is no version.
+    return std::isfinite (version) ? version : 0.0f;
+}

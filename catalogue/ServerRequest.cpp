@@ -1,0 +1,79 @@
+#include "catalogue/ServerRequest.h"
+
+#include "app/ProgramValues.h"
+#include "catalogue/WebReader.h"
+
+#include <cstring>
+
+ServerRequest::ServerRequest (const juce::String& actionName)
+    : action (actionName)
+{
+}
+
+ServerRequest& ServerRequest::withParameter (const juce::String& name, const juce::String& value)
+{
+    parameters << "&" << name << "=" << escapeValue (value);
+    return *this;
+}
+
+juce::String ServerRequest::getRequestText() const
+{
+    return serverRequestUrl + "?ACTION=" + action + parameters;
+}
+
+juce::String ServerRequest::getFormBody() const
+{
+    return "ACTION=" + action + parameters;
+}
+
+std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) const
+{
+    juce::MemoryBlock reply;
+
+    if (! readBytes (reply, task))
+        return {};
+
+    return juce::parseXML (reply.toString());
+}
+
+bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) const
+{
+    WebReader reader (makeUrl (getRequestText()), false, task);
+    return reader.connect() && reader.readAll (reply);
+}
+
+juce::String ServerRequest::postAndReadText() const
+{
+    WebReader reader (makeUrl (serverRequestUrl).withPOSTData (getFormBody()), true);
+    juce::MemoryBlock reply;
+
+    if (reader.connect() && reader.readAll (reply))
+        return reply.toString();
+
+    return {};
+}
+
+juce::String ServerRequest::escapeValue (const juce::String& value)
+{
+    static const char* const hexDigits = "0123456789abcdef";
+    juce::String escaped;
+
+    for (auto* p = value.toRawUTF8(); *p != 0; ++p)
+    {
+        auto byte = (unsigned char) *p;
+        auto keep = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
+                    || std::strchr ("_-.*!'()", (int) byte) != nullptr;
+
+        if (keep)
+            escaped << (char) byte;
+        else
+            escaped << '%' << hexDigits[byte >> 4] << hexDigits[byte & 15];
+    }
+
+    return escaped;
+}
+
+juce::URL ServerRequest::makeUrl (const juce::String& text)
+{
+    return juce::URL::createWithoutParsing (text);
+}

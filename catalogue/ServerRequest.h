@@ -1,0 +1,42 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// One request to the maker's server: serverRequestUrl + "?ACTION=" + action, then
+// "&" + name + "=" + escaped value for each parameter, sent byte for byte as built here.
+class ServerRequest final
+{
+public:
+    explicit ServerRequest (const juce::String& action);
+
+    // Parameter names are fixed lower-case literals and are not escaped; values are.
+    ServerRequest& withParameter (const juce::String& name, const juce::String& value);
+
+    // The whole GET address.
+    juce::String getRequestText() const;
+
+    // "ACTION=" + action + the parameters: the form-encoded body of a POST.
+    juce::String getFormBody() const;
+
+    // GET: the parsed reply, or null when the connection failed or the reply is not well-formed.
+    // Given the task thread it runs on, a cancel of the task aborts the request.
+    std::unique_ptr<juce::XmlElement> readXml (juce::Thread* task = nullptr) const;
+
+    // GET: appends the reply's bytes; false when the connection failed or the task was cancelled.
+    bool readBytes (juce::MemoryBlock& reply, juce::Thread* task = nullptr) const;
+
+    // POST of the form body to the request URL without query; the reply as text, empty when
+    // the connection failed.
+    juce::String postAndReadText() const;
+
+    // The value's UTF-8 bytes: letters, digits and "_-.*!'()" as they are, every other byte as
+    // "%" and two lower-case hex digits.
+    static juce::String escapeValue (const juce::String& value);
+
+    // An address used as it stands, without the framework re-parsing or re-escaping its query.
+    static juce::URL makeUrl (const juce::String& text);
+
+private:
+    juce::String action;
+    juce::String parameters;
+};

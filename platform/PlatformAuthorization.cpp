@@ -1,0 +1,184 @@
+#include "platform/PlatformAuthorization.h"
+
+#include "platform/PrivilegedTools.h"
+#include "platform/ProcessRunner.h"
+
+#include <unistd.h>
+
+namespace
+{
+    bool writeAll (int fd, const char* data, size_t size)
+    {
+        while (size > 0)
+        {
+            auto written = write (fd, data, size);
+
+            if (written < 0 && errno == EINTR)
+                continue;
+
+            if (written <= 0)
+                return false;
+
+            data += written;
+            size -= (size_t) written;
+        }
+
+        return true;
+    }
+
+    // One line from the helper, without its line end; false at the end of its output.
+    bool readLine (int fd, juce::String& line)
+    {
+        std::string text;
+        char c = 0;
+
+        for (;;)
+        {
+            auto numRead = read (fd, &c, 1);
+
+            if (numRead < 0 && errno == EINTR)
+                continue;
+
+            if (numRead <= 0)
+                return false;
+
+            if (c == '\n')
+                break;
+
+            text.push_back (c);
+        }
+
+        line = juce::String (text);
+        return true;
+    }
+}
+
+PlatformAuthorization::PlatformAuthorization (const Options& optionsToUse)
+    : options (optionsToUse)
+{
+    if (options.helperProgram.isEmpty())
+        options.helperProgram = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
+                                    .getSiblingFile (getHelperName())
+                                    .getFullPathName();
+
+    runsDirectly = options.runDirectlyWhenRoot && ProcessRunner::isRoot();
+}
+
+PlatformAuthorization::~PlatformAuthorization()
+{
+    free (0);
+}
+
+std::unique_ptr<PlatformAuthorization> PlatformAuthorization::create (const Options& options)
+{
+    std::unique_ptr<PlatformAuthorization> authorization (new PlatformAuthorization (options));
+
+    if (! authorization->runsDirectly)
+    {
+        auto isExecutable = [] (const juce::String& path)
+        { return juce::File::isAbsolutePath (path) && access (path.toRawUTF8(), X_OK) == 0; };
+
+        if (! isExecutable (authorization->options.elevationProgram) || ! isExecutable (authorization->options.helperProgram))
+            return {};
+    }
+
+    return authorization;
+}
+
+bool PlatformAuthorization::copyRights (const char* rightName, int)
+{
+    if (freed || juce::String (rightName) != adminRight)
+        return false;
+
+    if (! granted)
+        granted = runsDirectly || startHelper();
+
+    return granted;
+}
+
+bool PlatformAuthorization::startHelper()
+{
+    helperPid = ProcessRunner::startWithPipes ({ options.elevationProgram, options.helperProgram }, toHelper, fromHelper);
+
+    if (helperPid < 0)
+        return false;
+
+    // The helper says "ready" once it runs with the rights; a refused or cancelled prompt ends
+    // the elevation program without it.
+    juce::String line;
+
+    if (readLine (fromHelper, line) && line == "ready")
+        return true;
+
+    stopHelper();
+    return false;
+}
+
+void PlatformAuthorization::stopHelper()
+{
+    if (toHelper >= 0)
+        close (toHelper);
+
+    if (fromHelper >= 0)
+        close (fromHelper);
+
+    toHelper = fromHelper = -1;
+
+    if (helperPid > 0)
+        ProcessRunner::wait (helperPid);
+
+    helperPid = -1;
+}
+
+bool PlatformAuthorization::isAllowedTool (const juce::String& toolPath)
+{
+    return PrivilegedTools::isAllowed (toolPath.toRawUTF8());
+}
+
+bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath, const juce::StringArray& arguments)
+{
+    if (! granted || freed || ! isAllowedTool (toolPath))
+        return false;
+
+    juce::StringArray command (toolPath);
+    command.addArray (arguments);
+
+    if (runsDirectly)
+    {
+        commandLog.add (command);
+        ProcessRunner::runAndWait (command);
+        return true;
+    }
+
+    juce::MemoryOutputStream message;
+
+    for (auto& argument : command)
+    {
+        message << argument;
+        message.writeByte (0);
+    }
+
+    message.writeByte (0);
+
+    if (! writeAll (toHelper, static_cast<const char*> (message.getData()), message.getDataSize()))
+        return false;
+
+    juce::String status;
+
+    if (! readLine (fromHelper, status))
+        return false;
+
+    commandLog.add (command);
+    return status.getIntValue() >= 0;
+}
+
+void PlatformAuthorization::free (int flags)
+{
+    stopHelper();
+
+    if ((flags & flagDestroyRights) != 0)
+    {
+        granted = false;
+        freed = true;
+    }
+}

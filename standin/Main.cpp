@@ -1,0 +1,70 @@
+#include "standin/StandInServer.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace
+{
+int usage (const char* program)
+{
+    std::cerr << "usage: " << program << " [--port N] --root FOLDER\n"
+              << "Serves FOLDER/components.xml, accounts.txt, version.xml and plugrepo/ on 127.0.0.1\n"
+              << "(port 0 or none picks a free port) until it is interrupted or terminated.\n";
+    return 2;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    int port = 0;
+    std::string root;
+
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string argument (argv[i]);
+
+        if (argument == "--port" && i + 1 < argc)
+            port = std::atoi (argv[++i]);
+        else if (argument == "--root" && i + 1 < argc)
+            root = argv[++i];
+        else
+            return usage (argv[0]);
+    }
+
+    if (root.empty() || port < 0 || port > 65535)
+        return usage (argv[0]);
+
+    // Blocked here, so the server's threads inherit the mask and sigwait below receives them.
+    sigset_t signals;
+    sigemptyset (&signals);
+    sigaddset (&signals, SIGINT);
+    sigaddset (&signals, SIGTERM);
+    sigaddset (&signals, SIGHUP);
+    pthread_sigmask (SIG_BLOCK, &signals, nullptr);
+
+    StandInServer server;
+
+    if (! server.serveFolder (root))
+    {
+        std::cerr << "No such folder: " << root << "\n";
+        return 1;
+    }
+
+    if (server.start (port) == 0)
+    {
+        std::cerr << "Cannot listen on 127.0.0.1:" << port << "\n";
+        return 1;
+    }
+
+    std::cout << "Stand-in server on http://127.0.0.1:" << server.getPort() << "/ serving " << root << std::endl;
+
+    int received = 0;
+    sigwait (&signals, &received);
+
+    server.stop();
+    return 0;
+}

@@ -1,0 +1,25 @@
+#include "tasks/ConnectionThread.h"
+
+#include "catalogue/ProductCatalogue.h"
+#include "tasks/TaskWindow.h"
+
+ConnectionThread::ConnectionThread()
+    : juce::ThreadWithProgressWindow (TRANS ("Connecting..."), true, true, TaskWindow::stopTimeoutMs, TaskWindow::cancelButtonText)
+{
+}
+
+ConnectionThread::~ConnectionThread() = default;
+
+void ConnectionThread::run()
+{
+    setProgress (0.0);
+    *buildProgress.getValuePointer() = 0.0;
+    setStatusMessage (TRANS ("TXT_CONNECTING"));
+    ProductCatalogue::getInstance().requestComponents (buildProgress.getValuePointer(), this);
+}
+
+void runConnectionWindow()
+{
+    ConnectionThread connection;
+    connection.runThread (TaskWindow::priority);
+}

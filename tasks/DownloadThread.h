@@ -1,0 +1,72 @@
+#pragma once
+
+#include "catalogue/InstallTask.h"
+#include "platform/PlatformAuthorization.h"
+#include "tasks/ProgressMirror.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <set>
+#include <vector>
+
+class ComponentRecord;
+
+// The install, update and uninstall task window: fetches and unpacks every component archive of
+// the tasks, then asks once for administrator rights and replaces or removes each component's
+// bundle in its format's folder, and rebuilds the catalogue at the end.
+class DownloadThread final : public juce::ThreadWithProgressWindow
+{
+public:
+    DownloadThread (const juce::OwnedArray<InstallTask>& tasks, bool installMode,
+                    const PlatformAuthorization::Options& authorizationOptions = {});
+    ~DownloadThread() override;
+
+    void run() override;
+
+    //==============================================================================
+    // Fetches one archive and unpacks it into the temporary folder; true when the component's
+    // new copy arrived whole and unpacked.
+    bool downloadAndUnpack (const ComponentRecord& component);
+
+    static juce::String destinationForFormat (const FormatLocations& locations, const juce::String& format);
+
+    bool removeObsoleteFile (const ComponentRecord& component, const juce::String& destination);
+    bool uninstallComponent (const ComponentRecord& component, const juce::String& destination, bool partOfInstall);
+    bool installComponent (const ComponentRecord& component, const juce::String& destination);
+    bool removePath (const ComponentRecord& component, const juce::String& destination);
+
+    // "Alpha.component" in format "AU" shows as "Alpha AU".
+    static juce::String makeLabel (const ComponentRecord& component);
+
+    // A name from the server that can only ever mean one entry inside a folder.
+    static bool isSafeComponentName (const juce::String& name);
+
+    //==============================================================================
+    // What the run did, for its record: every status line, and every privileged command.
+    juce::StringArray getStatusLog() const;
+    juce::Array<juce::StringArray> getCommandLog() const;
+    bool wereRightsRequested() const noexcept { return rightsRequested; }
+
+private:
+    std::vector<ComponentRecord*> selectComponents (const InstallTask& task) const;
+    bool isNewCopyReady (const ComponentRecord& component) const;
+    void setStatus (const juce::String& key, const ComponentRecord* component = nullptr);
+    bool runPrivileged (const juce::String& tool, const juce::StringArray& arguments);
+
+    bool installMode;
+    std::vector<InstallTask> tasks;
+    std::unique_ptr<PlatformAuthorization> rightsRef;
+    PlatformAuthorization::Options authorizationOptions;
+    std::set<juce::String> unpackedThisRun;
+    bool rightsRequested = false;
+    ProgressMirror rebuildProgress { *this };
+
+    juce::CriticalSection logLock;
+    juce::StringArray statusLog;
+    juce::Array<juce::StringArray> commandLog;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DownloadThread)
+};
+
+// Runs the tasks in a DownloadThread window to its end.
+void runInstallTasks (const juce::OwnedArray<InstallTask>& tasks, bool installMode);

@@ -1,0 +1,452 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/BundleFixtures.h"
+#include "catalogue/ComponentRecord.h"
+#include "catalogue/InstalledBundles.h"
+#include "catalogue/PluginFolders.h"
+#include "catalogue/ProductCatalogue.h"
+#include "catalogue/ProductRecord.h"
+#include "localisation/Languages.h"
+#include "support/ModalDriver.h"
+#include "support/ServerFixture.h"
+#include "support/TestEnvironment.h"
+#include "tasks/DownloadThread.h"
+
+namespace
+{
+    using Commands = juce::Array<juce::StringArray>;
+
+    const juce::String vstFolder = "/Library/Audio/Plug-Ins/VST/";
+    const juce::String auFolder = "/Library/Audio/Plug-Ins/Components/";
+
+    float installedVersion (const juce::String& folder, const juce::String& name)
+    {
+        return readBundleVersion (folder + name + "/Contents/Info.plist");
+    }
+
+    FormatLocations defaultLocations()
+    {
+        FormatLocations locations;
+        locations.vst = vstFolder;
+        locations.au = auFolder;
+        locations.rtas = getDefaultRtasFolder();
+        return locations;
+    }
+
+    // The stand-in server with a repository of component archives, and the program's own plug-in
+    // folders, inside the private namespace.
+    class InstallOnline : public ServerFixture
+    {
+    protected:
+        void SetUp() override
+        {
+            if (! TestEnvironment::isInPrivateRoot())
+                return;
+
+            ServerFixture::SetUp();
+            setLanguage (0);
+            juce::File (getTempFolderPath()).deleteRecursively();
+            server.setRepositoryFolder (repository.getFile().getFullPathName().toStdString());
+        }
+
+        void TearDown() override
+        {
+            if (TestEnvironment::isInPrivateRoot())
+                ServerFixture::TearDown();
+        }
+
+        // An archive holding a bundle of that name and version at its top level.
+        void addArchive (const juce::String& name, const juce::String& version)
+        {
+            BundleFixtures::ScratchFolder source;
+            BundleFixtures::writeBundleWithVersion (source.getFile(), name, version);
+            source.getChild (name + "/Contents/MacOS").createDirectory();
+            source.getChild (name + "/Contents/MacOS/binary").replaceWithText (name + " " + version);
+            writeArchive (name, source.getFile(), {});
+        }
+
+        // Zips every file below the folder; extra entries are (name in archive, text).
+        void writeArchive (const juce::String& name, const juce::File& folder,
+                           const std::vector<std::pair<juce::String, juce::String>>& extraEntries)
+        {
+            juce::ZipFile::Builder builder;
+
+            for (auto& file : folder.findChildFiles (juce::File::findFiles, true))
+                builder.addFile (file, 6, file.getRelativePathFrom (folder));
+
+            // The builder owns the streams it is given.
+            for (auto& entry : extraEntries)
+                builder.addEntry (new juce::MemoryInputStream (entry.second.toRawUTF8(), entry.second.getNumBytesAsUTF8(), true),
+                                  6, entry.first, juce::Time::getCurrentTime());
+
+            auto archive = repository.getChild ("components/MAC/" + name + ".zip");
+            archive.getParentDirectory().createDirectory();
+            juce::FileOutputStream out (archive);
+            out.setPosition (0);
+            out.truncate();
+            ASSERT_TRUE (builder.writeToStream (out, nullptr));
+        }
+
+        static juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false)
+        {
+            return "<component platform=\"MAC\" format=\"" + format + "\"" + (remove ? " action=\"REMOVE\"" : "")
+                 + ">" + name + "</component>";
+        }
+
+        static void useCatalogue (const juce::String& productsXml)
+        {
+            auto& catalogue = ProductCatalogue::getInstance();
+            catalogue.dropOfflineComponents();
+            catalogue.useComponentsXml (juce::parseXML ("<components>" + productsXml + "</components>"), true);
+            catalogue.buildFromXml (nullptr);
+        }
+
+        static juce::String productXml (int id, const juce::String& latest, const juce::String& components)
+        {
+            return "<product id=\"" + juce::String (id) + "\"><product_title>P" + juce::String (id)
+                 + "</product_title><latest_version>" + latest + "</latest_version><display_order>" + juce::String (id)
+                 + "</display_order>" + components + "</product>";
+        }
+
+        struct RunResult
+        {
+            juce::StringArray statuses;
+            Commands commands;
+            bool rightsRequested = false;
+            bool finished = false;
+        };
+
+        static RunResult runTasks (const juce::OwnedArray<InstallTask>& tasks, bool installMode,
+                                   const PlatformAuthorization::Options& options = {}, int cancelAfterMs = -1)
+        {
+            DownloadThread download (tasks, installMode, options);
+            ModalDriver driver;
+
+            if (cancelAfterMs >= 0)
+                driver.whenModalAppears ([cancelAfterMs] (juce::Component& window)
+                                         { juce::Timer::callAfterDelay (cancelAfterMs, [&window] { ModalDriver::pressButton (window, "Cancel"); }); });
+
+            RunResult result;
+            result.finished = download.runThread (juce::Thread::Priority::normal);
+            result.statuses = download.getStatusLog();
+            result.commands = download.getCommandLog();
+            result.rightsRequested = download.wereRightsRequested();
+            return result;
+        }
+
+        static juce::OwnedArray<InstallTask> makeTasks (std::initializer_list<std::pair<int, juce::StringArray>> list)
+        {
+            juce::OwnedArray<InstallTask> tasks;
+            for (auto& t : list)
+                tasks.add (new InstallTask (t.first, t.second, defaultLocations()));
+            return tasks;
+        }
+
+        std::vector<std::string> getPaths() const
+        {
+            std::vector<std::string> paths;
+            for (auto& r : server.getRequests())
+                paths.push_back (r.path);
+            return paths;
+        }
+
+        BundleFixtures::ScratchFolder repository;
+    };
+
+    juce::StringArray command (std::initializer_list<const char*> words)
+    {
+        juce::StringArray result;
+        for (auto* w : words)
+            result.add (juce::String::fromUTF8 (w));
+        return result;
+    }
+
+    const juce::String temp()
+    {
+        return getTempFolderPath();
+    }
+}
+
+//==============================================================================
+TEST (DownloadThread, LabelsDestinationsAndNames)
+{
+    ComponentRecord alpha ("Alpha.component", "AU", "MAC", "", true, false);
+    ComponentRecord plain ("Plain", "VST", "MAC", "", true, false);
+    ComponentRecord twoDots ("My.Plug.vst", "VST64", "MAC", "", true, false);
+
+    EXPECT_EQ (DownloadThread::makeLabel (alpha), "Alpha AU");
+    EXPECT_EQ (DownloadThread::makeLabel (plain), "Plain VST");
+    EXPECT_EQ (DownloadThread::makeLabel (twoDots), "My VST64");
+
+    FormatLocations locations;
+    locations.rtas = "/r/";
+    locations.vst = "/v/";
+    locations.vst64 = "/v64/";
+    locations.au = "/a/";
+
+    EXPECT_EQ (DownloadThread::destinationForFormat (locations, "RTAS"), "/r/");
+    EXPECT_EQ (DownloadThread::destinationForFormat (locations, "VST"), "/v/");
+    EXPECT_EQ (DownloadThread::destinationForFormat (locations, "VST64"), "/v64/");
+    EXPECT_EQ (DownloadThread::destinationForFormat (locations, "AU"), "/a/");
+    EXPECT_EQ (DownloadThread::destinationForFormat (locations, "au"), "");
+    EXPECT_EQ (DownloadThread::destinationForFormat (locations, "VST3"), "");
+
+    for (auto* bad : { "", ".", "..", "a/b", "/", "a\\b", "../x", "x/.." })
+        EXPECT_FALSE (DownloadThread::isSafeComponentName (bad)) << bad;
+
+    for (auto* good : { "Alpha.vst", "My Plug.component", "..hidden", "a..b", "*", "x y" })
+        EXPECT_TRUE (DownloadThread::isSafeComponentName (good)) << good;
+}
+
+TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Alpha.vst", "1.0");
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Old Plug.vst", "0.5");
+    addArchive ("Alpha.vst", "1.2");
+    addArchive ("Alpha.component", "1.2");
+    addArchive ("Old Plug.vst", "9.9");
+    addArchive ("Beta.vst", "2.0");
+
+    useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst") + componentXml ("AU", "Alpha.component")
+                                            + componentXml ("VST", "Old Plug.vst", true))
+                  + productXml (2, "2.0", componentXml ("VST", "Beta.vst")));
+
+    auto result = runTasks (makeTasks ({ { 1, { "AU", "VST" } }, { 2, { "VST" } } }), true);
+
+    EXPECT_TRUE (result.finished);
+    EXPECT_TRUE (result.rightsRequested);
+    EXPECT_EQ (getPaths(), (std::vector<std::string> { "/plugrepo/components/MAC/Alpha.component.zip",
+                                                       "/plugrepo/components/MAC/Alpha.vst.zip",
+                                                       "/plugrepo/components/MAC/Old%20Plug.vst.zip",
+                                                       "/plugrepo/components/MAC/Beta.vst.zip" }));
+
+    const Commands expected {
+        command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/Components/" }),
+        command ({ "/bin/mv", "-f", (temp() + "/Alpha.component").toRawUTF8(), "/Library/Audio/Plug-Ins/Components/" }),
+        command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Alpha.vst" }),
+        command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+        command ({ "/bin/mv", "-f", (temp() + "/Alpha.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }),
+        command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Old Plug.vst" }),
+        command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+        command ({ "/bin/mv", "-f", (temp() + "/Beta.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }),
+    };
+    EXPECT_EQ (result.commands, expected);
+
+    EXPECT_FLOAT_EQ (installedVersion (auFolder, "Alpha.component"), 1.2f);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.2f);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Beta.vst"), 2.0f);
+    EXPECT_FALSE (juce::File (vstFolder + "Old Plug.vst").exists()) << "an obsolete file is only removed";
+    EXPECT_TRUE (juce::File (temp() + "/Old Plug.vst").exists()) << "though it was downloaded and unpacked";
+
+    EXPECT_EQ (result.statuses, juce::StringArray ({ "Preparing Installation",
+                                                     "Downloading and Installing:\nAlpha AU",
+                                                     "Downloading and Installing:\nAlpha VST",
+                                                     "Downloading and Installing:\nOld Plug VST",
+                                                     "Downloading and Installing:\nBeta VST",
+                                                     "Removing Obsolete File:\nOld Plug VST",
+                                                     "Completing Installation..." }));
+
+    // The catalogue was rebuilt at the end.
+    auto* alpha = ProductCatalogue::getInstance().findProductById (1);
+    ASSERT_NE (alpha, nullptr);
+    EXPECT_TRUE (alpha->isFullyInstalled());
+    EXPECT_TRUE (alpha->getOutOfDateFormats().isEmpty());
+}
+
+TEST_F (InstallOnline, UninstallRemovesWithoutDownloading)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Alpha.vst", "1.0");
+    BundleFixtures::writeBundleWithVersion (juce::File (auFolder), "Alpha.component", "1.0");
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Keep.vst", "1.0");
+    useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst") + componentXml ("AU", "Alpha.component"))
+                  + productXml (2, "1.0", componentXml ("VST", "Keep.vst")));
+
+    auto result = runTasks (makeTasks ({ { 1, { "VST", "AU" } } }), false);
+
+    EXPECT_TRUE (server.getRequests().empty());
+    EXPECT_EQ (result.commands, (Commands { command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Alpha.vst" }),
+                                            command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/Components/Alpha.component" }) }));
+    EXPECT_EQ (result.statuses, juce::StringArray ({ "Preparing Uninstallation", "Uninstalling:\nAlpha VST",
+                                                     "Uninstalling:\nAlpha AU", "Completing Uninstallation..." }));
+    EXPECT_FALSE (juce::File (vstFolder + "Alpha.vst").exists());
+    EXPECT_FALSE (juce::File (auFolder + "Alpha.component").exists());
+    EXPECT_TRUE (juce::File (vstFolder + "Keep.vst").exists());
+    EXPECT_FALSE (ProductCatalogue::getInstance().findProductById (1)->isInstalled());
+
+    // Nothing to act on: no rights asked for, the catalogue still rebuilt.
+    auto empty = runTasks ({}, false);
+    EXPECT_FALSE (empty.rightsRequested);
+    EXPECT_EQ (empty.statuses, juce::StringArray ("Completing Uninstallation..."));
+}
+
+TEST_F (InstallOnline, CancelDuringADownloadChangesNothingInstalled)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Alpha.vst", "1.0");
+    addArchive ("Alpha.vst", "1.2");
+    addArchive ("Beta.vst", "1.2");
+    useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst")) + productXml (2, "1.2", componentXml ("VST", "Beta.vst")));
+
+    StandInServer::Behaviour trickle;
+    trickle.trickleBytes = 64;
+    trickle.trickleIntervalMs = 200;
+    server.setBehaviour ("/plugrepo/components/MAC/Alpha.vst.zip", trickle);
+
+    const auto started = juce::Time::getMillisecondCounter();
+    auto result = runTasks (makeTasks ({ { 1, { "VST" } }, { 2, { "VST" } } }), true, {}, 500);
+
+    EXPECT_FALSE (result.finished);
+    EXPECT_LT (juce::Time::getMillisecondCounter() - started, 8000u) << "the download under way is aborted";
+    EXPECT_FALSE (result.rightsRequested);
+    EXPECT_TRUE (result.commands.isEmpty());
+    EXPECT_EQ (getPaths(), std::vector<std::string> { "/plugrepo/components/MAC/Alpha.vst.zip" }) << "later tasks are skipped";
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.0f);
+    EXPECT_FALSE (juce::File (vstFolder + "Beta.vst").exists());
+    EXPECT_EQ (result.statuses[result.statuses.size() - 1], "Completing Installation...");
+}
+
+TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    const juce::StringArray names { "NoLength.vst", "Dropped.vst", "Truncated.vst", "Corrupt.vst", "Missing.vst", "Wrong.vst", "Stale.vst" };
+    juce::String components;
+
+    for (auto& name : names)
+    {
+        BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
+        components << componentXml ("VST", name);
+
+        if (name != "Missing.vst" && name != "Wrong.vst")
+            addArchive (name, "2.0");
+    }
+
+    // An archive whose top level lacks the component.
+    BundleFixtures::ScratchFolder other;
+    BundleFixtures::writeBundleWithVersion (other.getFile(), "Other.vst", "2.0");
+    writeArchive ("Wrong.vst", other.getFile(), {});
+
+    // A copy left in the temporary folder by an earlier run is never installed.
+    BundleFixtures::writeBundleWithVersion (juce::File (temp()), "Stale.vst", "7.0");
+    server.setReply ("/plugrepo/components/MAC/Stale.vst.zip", { 404, "gone", "text/plain" });
+
+    StandInServer::Behaviour noLength, dropped, truncated;
+    noLength.delivery = StandInServer::Delivery::withoutLength;
+    dropped.delivery = StandInServer::Delivery::dropConnection;
+    truncated.delivery = StandInServer::Delivery::truncated;
+    truncated.cutAfterBytes = 300;
+    server.setBehaviour ("/plugrepo/components/MAC/NoLength.vst.zip", noLength);
+    server.setBehaviour ("/plugrepo/components/MAC/Dropped.vst.zip", dropped);
+    server.setBehaviour ("/plugrepo/components/MAC/Truncated.vst.zip", truncated);
+    repository.getChild ("components/MAC/Corrupt.vst.zip").replaceWithText ("PK this is not a zip archive at all");
+
+    useCatalogue (productXml (1, "2.0", components));
+    auto result = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "NoLength.vst"), 2.0f) << "a reply without length arrives whole";
+
+    for (auto& name : names)
+        if (name != "NoLength.vst")
+            EXPECT_FLOAT_EQ (installedVersion (vstFolder, name), 1.0f) << name;
+
+    EXPECT_EQ (result.commands, (Commands { command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/NoLength.vst" }),
+                                            command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+                                            command ({ "/bin/mv", "-f", (temp() + "/NoLength.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+}
+
+TEST_F (InstallOnline, UnsafeNamesAndEntriesTouchNothingOutside)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    // Files a hostile catalogue would aim at.
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Victim.vst", "1.0");
+    juce::File ("/Library/Audio/Plug-Ins/Keep.txt").replaceWithText ("keep");
+    juce::File ("/Library/Outside.txt").replaceWithText ("keep");
+
+    juce::String components;
+    for (auto* name : { "", ".", "..", "../Outside.txt", "Victim.vst/..", "a\\b", "../../Outside.txt" })
+        components << componentXml ("VST", name) << componentXml ("VST", name, true);
+
+    // A well-named archive with an entry that climbs out of the temporary folder.
+    BundleFixtures::ScratchFolder source;
+    BundleFixtures::writeBundleWithVersion (source.getFile(), "Climber.vst", "2.0");
+    writeArchive ("Climber.vst", source.getFile(), { { "../../Escaped.txt", "escaped" }, { "/tmp/Absolute.txt", "absolute" } });
+    components << componentXml ("VST", "Climber.vst");
+
+    // A format without a folder acts on nothing.
+    addArchive ("Sixty.vst", "2.0");
+    components << componentXml ("VST64", "Sixty.vst") << componentXml ("AAX", "Sixty.vst");
+    juce::File ("/Library/Sixty.vst").createDirectory();
+
+    useCatalogue (productXml (1, "2.0", components));
+    auto result = runTasks (makeTasks ({ { 1, { "VST", "VST64", "AAX" } } }), true);
+    auto uninstall = runTasks (makeTasks ({ { 1, { "VST", "VST64", "AAX" } } }), false);
+
+    EXPECT_TRUE (juce::File (vstFolder + "Victim.vst/Contents/Info.plist").existsAsFile());
+    EXPECT_EQ (juce::File ("/Library/Audio/Plug-Ins/Keep.txt").loadFileAsString(), "keep");
+    EXPECT_EQ (juce::File ("/Library/Outside.txt").loadFileAsString(), "keep");
+    EXPECT_TRUE (juce::File ("/Library/Sixty.vst").isDirectory());
+    EXPECT_FALSE (juce::File (juce::File (temp()).getParentDirectory().getParentDirectory().getChildFile ("Escaped.txt")).exists());
+    EXPECT_FALSE (juce::File ("/tmp/Absolute.txt").exists());
+
+    EXPECT_EQ (result.commands, (Commands { command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+                                            command ({ "/bin/mv", "-f", (temp() + "/Climber.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+
+    for (auto& c : uninstall.commands)
+        EXPECT_EQ (c.joinIntoString (" "), "/bin/rm -R -f /Library/Audio/Plug-Ins/VST/Climber.vst");
+
+    std::vector<std::string> expectedPaths;
+    for (auto& r : server.getRequests())
+        EXPECT_TRUE (r.path == "/plugrepo/components/MAC/Climber.vst.zip" || r.path == "/plugrepo/components/MAC/Sixty.vst.zip") << r.path;
+}
+
+TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    BundleFixtures::ScratchFolder programs;
+    auto log = programs.getChild ("elevations.log");
+    auto granting = programs.getChild ("grant");
+    auto refusing = programs.getChild ("refuse");
+    granting.replaceWithText ("#!/bin/sh\necho \"$@\" >> '" + log.getFullPathName() + "'\nexec \"$@\"\n", false, false, "\n");
+    refusing.replaceWithText ("#!/bin/sh\necho refused >> '" + log.getFullPathName() + "'\nexit 126\n", false, false, "\n");
+    granting.setExecutePermission (true);
+    refusing.setExecutePermission (true);
+
+    PlatformAuthorization::Options options;
+    options.helperProgram = QUORVELAN_HELPER_PATH;
+    options.runDirectlyWhenRoot = false;
+
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Alpha.vst", "1.0");
+    BundleFixtures::writeBundleWithVersion (juce::File (auFolder), "Alpha.component", "1.0");
+    addArchive ("Alpha.vst", "1.2");
+    addArchive ("Alpha.component", "1.2");
+    useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst") + componentXml ("AU", "Alpha.component")));
+
+    // A refused prompt: no command runs.
+    options.elevationProgram = refusing.getFullPathName();
+    auto refused = runTasks (makeTasks ({ { 1, { "VST", "AU" } } }), true, options);
+    EXPECT_TRUE (refused.rightsRequested);
+    EXPECT_TRUE (refused.commands.isEmpty());
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.0f);
+
+    // Granted: one prompt for the whole run, the helper runs every command.
+    options.elevationProgram = granting.getFullPathName();
+    auto granted = runTasks (makeTasks ({ { 1, { "VST", "AU" } } }), true, options);
+    EXPECT_EQ (granted.commands.size(), 6);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.2f);
+    EXPECT_FLOAT_EQ (installedVersion (auFolder, "Alpha.component"), 1.2f);
+    EXPECT_EQ (juce::StringArray::fromLines (log.loadFileAsString().trimEnd()),
+               juce::StringArray ("refused", QUORVELAN_HELPER_PATH));
+
+    // Missing means of elevation: nothing is run.
+    options.elevationProgram = programs.getChild ("missing").getFullPathName();
+    auto missing = runTasks (makeTasks ({ { 1, { "VST" } } }), false, options);
+    EXPECT_FALSE (missing.rightsRequested);
+    EXPECT_TRUE (juce::File (vstFolder + "Alpha.vst").exists());
+}

@@ -1,0 +1,42 @@
+#include "ui/widgets/DownloadDemoButton.h"
+
+#include "resources/ResourceArchive.h"
+#include "ui/widgets/PicturePainting.h"
+#include "ui/widgets/ProgramFonts.h"
+
+DownloadDemoButton::DownloadDemoButton()
+    : juce::Button ({})
+{
+    auto& archive = ResourceArchive::getInstance();
+    normalPicture = archive.decodeImage ("Art/download_1.png");
+    overPicture = archive.decodeImage ("Art/download_2.png");
+    downPicture = archive.decodeImage ("Art/download_3.png");
+
+    setSize (205, 205);
+}
+
+DownloadDemoButton::~DownloadDemoButton() = default;
+
+void DownloadDemoButton::resized()
+{
+}
+
+void DownloadDemoButton::paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown)
+{
+    g.setColour (juce::Colours::black);
+
+    // Pressed, the picture stands alone.
+    if (isButtonDown)
+    {
+        PicturePainting::drawWhole (g, downPicture, 0, 0, 205, 205);
+        return;
+    }
+
+    PicturePainting::drawWhole (g, isMouseOverButton ? overPicture : normalPicture, 0, 0, 205, 205);
+
+    auto bold = ProgramFonts::getFont ("Arial Black", 30.0f, juce::Font::bold);
+    PicturePainting::drawCaption (g, TRANS ("DOWNLOAD"), bold, juce::Colour (0xfffaed01), { 0, 79, 205, 36 });
+    PicturePainting::drawCaption (g, TRANS ("DEMOS"), bold, juce::Colours::white, { 0, 105, 205, 30 });
+    PicturePainting::drawCaption (g, TRANS ("AND_LUMAQ"), ProgramFonts::getFont ("Arial Black", 20.0f, juce::Font::plain),
+                                  juce::Colours::white, { 0, 130, 205, 30 });
+}

@@ -1,0 +1,40 @@
+#include "ui/widgets/RegisterBoxButton.h"
+
+#include "resources/ResourceArchive.h"
+#include "ui/widgets/PicturePainting.h"
+#include "ui/widgets/ProgramFonts.h"
+
+RegisterBoxButton::RegisterBoxButton()
+    : juce::Button ({})
+{
+    auto& archive = ResourceArchive::getInstance();
+    normalPicture = archive.decodeImage ("Art/register_box_1.png");
+    overPicture = archive.decodeImage ("Art/register_box_2.png");
+    downPicture = archive.decodeImage ("Art/register_box_3.png");
+
+    setSize (205, 205);
+}
+
+RegisterBoxButton::~RegisterBoxButton() = default;
+
+void RegisterBoxButton::resized()
+{
+}
+
+void RegisterBoxButton::paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown)
+{
+    g.setColour (juce::Colours::black);
+
+    // Pressed, the picture stands alone.
+    if (isButtonDown)
+    {
+        PicturePainting::drawWhole (g, downPicture, 0, 0, 205, 205);
+        return;
+    }
+
+    PicturePainting::drawWhole (g, isMouseOverButton ? overPicture : normalPicture, 0, 0, 205, 205);
+
+    auto bold = ProgramFonts::getFont ("Arial Black", 30.0f, juce::Font::bold);
+    PicturePainting::drawCaption (g, TRANS ("BOX"), bold, juce::Colours::white, { 0, 105, 205, 30 });
+    PicturePainting::drawCaption (g, TRANS ("REGISTER"), bold, juce::Colour (0xffe81e86), { 0, 79, 205, 36 });
+}
