@@ -11,21 +11,22 @@
 
 namespace
 {
-    void writeBundle (const juce::File& folder, const juce::String& name, const juce::String& version)
-    {
-        auto plist = folder.getChildFile (name + "/Contents/Info.plist");
-        plist.getParentDirectory().createDirectory();
-        plist.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                               "<key>CFBundleShortVersionString</key><string>" + version + "</string></dict></plist>\n");
-    }
-
-    double secondsFor (std::function<void()> work)
-    {
-        auto start = juce::Time::getHighResolutionTicks();
-        work();
-        return juce::Time::highResolutionTicksToSeconds (juce::Time::getHighResolutionTicks() - start);
-    }
+void writeBundle (const juce::File& folder, const juce::String& name, const juce::String& version)
+{
+    auto plist = folder.getChildFile (name + "/Contents/Info.plist");
+    plist.getParentDirectory().createDirectory();
+    plist.replaceWithText ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                           "<key>CFBundleShortVersionString</key><string>"
+                           + version + "</string></dict></plist>\n");
 }
+
+double secondsFor (std::function<void()> work)
+{
+    auto start = juce::Time::getHighResolutionTicks();
+    work();
+    return juce::Time::highResolutionTicksToSeconds (juce::Time::getHighResolutionTicks() - start);
+}
+} // namespace
 
 int main()
 {
@@ -76,18 +77,20 @@ int main()
 
     int entries = 0;
     auto walk = secondsFor ([&]
-    {
+                            {
         for (auto& folder : folders)
-            entries += folder.findChildFiles (juce::File::findFilesAndDirectories, true).size();
-    });
+            entries += folder.findChildFiles (juce::File::findFilesAndDirectories, true).size(); });
 
-    auto build = secondsFor ([&] { catalogue.buildFromXml (nullptr); });
-    auto secondBuild = secondsFor ([&] { catalogue.buildFromXml (nullptr); });
+    auto build = secondsFor ([&]
+                             { catalogue.buildFromXml (nullptr); });
+    auto secondBuild = secondsFor ([&]
+                                   { catalogue.buildFromXml (nullptr); });
 
     std::cout << "bundles: " << bundles << ", entries walked: " << entries << ", products built: " << catalogue.getNumProducts() << "\n"
               << "one recursive walk of the plug-in folders: " << walk * 1000.0 << " ms\n"
               << "catalogue build (200 products x 4 components): " << build * 1000.0 << " ms\n"
               << "second build: " << secondBuild * 1000.0 << " ms\n"
               << "build / walk: " << build / walk << "\n";
+    catalogue.clear();
     return 0;
 }
