@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <string>
 
 namespace
@@ -28,7 +29,14 @@ int main (int argc, char** argv)
         const std::string argument (argv[i]);
 
         if (argument == "--port" && i + 1 < argc)
-            port = std::atoi (argv[++i]);
+        {
+            const std::string number (argv[++i]);
+            char* end = nullptr;
+            port = (int) std::strtol (number.c_str(), &end, 10);
+
+            if (number.empty() || *end != '\0')
+                return usage (argv[0]);
+        }
         else if (argument == "--root" && i + 1 < argc)
             root = argv[++i];
         else
@@ -47,6 +55,15 @@ int main (int argc, char** argv)
     pthread_sigmask (SIG_BLOCK, &signals, nullptr);
 
     StandInServer server;
+    std::mutex logLock;
+
+    // One line per request, as it came: method, path and query, then the status sent.
+    server.setRequestListener ([&logLock] (const StandInServer::RecordedRequest& request, int status)
+                               {
+        const std::lock_guard<std::mutex> guard (logLock);
+        std::cout << request.method << " " << request.path << (request.rawQuery.empty() ? "" : "?") << request.rawQuery
+                  << (request.body.empty() ? "" : " [" + std::to_string (request.body.size()) + " body bytes]")
+                  << " -> " << (status == 0 ? std::string ("dropped") : std::to_string (status)) << std::endl; });
 
     if (! server.serveFolder (root))
     {

@@ -292,8 +292,19 @@ int StandInServer::start (int requestedPort)
         handle (request, response);
     };
 
-    server->Get (R"([\s\S]*)", handler);
-    server->Post (R"([\s\S]*)", handler);
+    // The library would share the port with another listener (SO_REUSEPORT); a taken port must fail.
+    server->set_socket_options ([] (int socket)
+                                {
+        const int yes = 1;
+        setsockopt (socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof (yes)); });
+
+    const std::string everything = R"([\s\S]*)";
+    server->Get (everything, handler);
+    server->Post (everything, handler);
+    server->Put (everything, handler);
+    server->Patch (everything, handler);
+    server->Delete (everything, handler);
+    server->Options (everything, handler);
 
     const int boundPort = requestedPort == 0 ? server->bind_to_any_port ("127.0.0.1")
                                              : (server->bind_to_port ("127.0.0.1", requestedPort) ? requestedPort : -1);
@@ -485,6 +496,12 @@ void StandInServer::clearRequests()
     requests.clear();
 }
 
+void StandInServer::setRequestListener (RequestListener newListener)
+{
+    const std::lock_guard<std::mutex> guard (lock);
+    requestListener = std::move (newListener);
+}
+
 //==============================================================================
 void StandInServer::handle (const httplib::Request& request, httplib::Response& response)
 {
@@ -511,10 +528,12 @@ void StandInServer::handle (const httplib::Request& request, httplib::Response& 
     Reply reply;
     Behaviour behaviour;
     bool scripted = false;
+    RequestListener listener;
 
     {
         const std::lock_guard<std::mutex> guard (lock);
         requests.push_back (recorded);
+        listener = requestListener;
 
         const std::string targets[] = { action, decodedPath, "*" };
 
@@ -540,7 +559,9 @@ void StandInServer::handle (const httplib::Request& request, httplib::Response& 
 
     if (! scripted)
     {
-        if (decodedPath == requestPage)
+        if (request.method != "GET" && request.method != "HEAD" && request.method != "POST")
+            reply = plainReply (405, "Method Not Allowed");
+        else if (decodedPath == requestPage)
             reply = answerRequestPage (action, params);
         else if (decodedPath.rfind (repositoryPrefix, 0) == 0)
             reply = answerRepository (decodedPath);
@@ -548,7 +569,10 @@ void StandInServer::handle (const httplib::Request& request, httplib::Response& 
             reply = plainReply (404, "Not Found");
     }
 
-    deliver (request, response, reply, behaviour);
+    const bool answered = deliver (request, response, reply, behaviour);
+
+    if (listener)
+        listener (recorded, answered ? reply.status : 0);
 }
 
 StandInServer::Reply StandInServer::answerRequestPage (const std::string& action, const Params& params)
@@ -714,7 +738,7 @@ bool StandInServer::pauseUnlessStopping (int milliseconds)
     return ! stopping;
 }
 
-void StandInServer::deliver (const httplib::Request& request, httplib::Response& response,
+bool StandInServer::deliver (const httplib::Request& request, httplib::Response& response,
                              const Reply& reply, const Behaviour& behaviour)
 {
     if (behaviour.delayMs > 0)
@@ -724,7 +748,7 @@ void StandInServer::deliver (const httplib::Request& request, httplib::Response&
     {
         shutDownConnection (request.local_port, request.remote_port);
         response.status = 500;
-        return;
+        return false;
     }
 
     response.status = reply.status;
@@ -732,7 +756,7 @@ void StandInServer::deliver (const httplib::Request& request, httplib::Response&
     if (behaviour.delivery == Delivery::whole && (behaviour.trickleBytes == 0 || reply.body.empty()))
     {
         response.set_content (reply.body, reply.contentType);
-        return;
+        return true;
     }
 
     auto body = std::make_shared<const std::string> (reply.body);
@@ -811,4 +835,6 @@ void StandInServer::deliver (const httplib::Request& request, httplib::Response&
         case Delivery::dropConnection:
             break;
     }
+
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -105,6 +106,11 @@ public:
     std::vector<RecordedRequest> getRequests() const;
     void clearRequests();
 
+    // Called on the server's threads once each request is answered, with the status sent
+    // (0 when the connection was dropped).
+    using RequestListener = std::function<void (const RecordedRequest&, int status)>;
+    void setRequestListener (RequestListener listener);
+
 private:
     using Params = std::vector<std::pair<std::string, std::string>>;
 
@@ -112,7 +118,8 @@ private:
     Reply answerRequestPage (const std::string& action, const Params& params);
     Reply answerRepository (const std::string& decodedPath);
     Reply answerRegistration (const std::string& action, const Params& params);
-    void deliver (const httplib::Request& request, httplib::Response& response,
+    // False when the connection was dropped instead.
+    bool deliver (const httplib::Request& request, httplib::Response& response,
                   const Reply& reply, const Behaviour& behaviour);
     bool pauseUnlessStopping (int milliseconds);
 
@@ -122,6 +129,7 @@ private:
     std::map<std::string, Reply> replies;
     std::map<std::string, Behaviour> behaviours;
     std::vector<RecordedRequest> requests;
+    RequestListener requestListener;
 
     std::mutex pauseLock;
     std::condition_variable pauseCondition;

@@ -143,3 +143,96 @@ TEST_F (StandInServerSample, OffersTheDemoAccountAndTheCurrentVersion)
     ASSERT_NE (version->getChildByName ("authapp"), nullptr);
     EXPECT_EQ (version->getChildByName ("authapp")->getStringAttribute ("version"), "3.22");
 }
+
+namespace
+{
+// The executable the run command starts, reading its output a line at a time.
+struct StandInProcess
+{
+    bool start (const juce::StringArray& arguments)
+    {
+        juce::StringArray command{ QUORVELAN_STANDIN_SERVER_PATH };
+        command.addArray (arguments);
+        return process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
+    }
+
+    // The next line, or what came before the output ended.
+    std::string readLine()
+    {
+        std::string line;
+        char c = 0;
+
+        while (process.readProcessOutput (&c, 1) == 1 && c != '\n')
+            line += c;
+
+        return line;
+    }
+
+    juce::ChildProcess process;
+};
+} // namespace
+
+TEST_F (StandInServerSample, TheExecutableServesTheSampleAndLogsEachRequest)
+{
+    ASSERT_TRUE (juce::File (QUORVELAN_STANDIN_SERVER_PATH).existsAsFile());
+
+    StandInProcess standIn;
+    ASSERT_TRUE (standIn.start ({ "--port", "0", "--root", sampleFolder.getFullPathName() }));
+
+    const juce::String banner (standIn.readLine());
+    ASSERT_TRUE (banner.startsWith ("Stand-in server on http://127.0.0.1:")) << banner;
+    const int ownPort = banner.fromFirstOccurrenceOf ("127.0.0.1:", false, false).getIntValue();
+    ASSERT_GT (ownPort, 0);
+    EXPECT_NE (ownPort, port);
+
+    const auto login = juce::XmlDocument::parse (
+        HttpProbe::get (ownPort, "/plugin_manager.htm?ACTION=REQUEST_LICENCE&email=demo%40quorvelan.com&password=demo1234").getText());
+    ASSERT_NE (login, nullptr);
+    EXPECT_EQ (login->getStringAttribute ("response"), "OK");
+
+    const auto archive = HttpProbe::get (ownPort, "/plugrepo/components/MAC/My%20Plug.vst.zip");
+    EXPECT_EQ (archive.status, 200);
+    juce::MemoryBlock onDisk;
+    ASSERT_TRUE (sampleFolder.getChildFile ("plugrepo/components/MAC/My Plug.vst.zip").loadFileAsData (onDisk));
+    EXPECT_EQ (archive.body, onDisk);
+    EXPECT_TRUE (server.getRequests().empty()) << "the executable answered, not the fixture's server";
+    EXPECT_EQ (HttpProbe::get (ownPort, "/plugrepo/components/MAC/Missing.zip").status, 404);
+
+    EXPECT_EQ (standIn.readLine(), "GET /plugin_manager.htm?ACTION=REQUEST_LICENCE&email=demo%40quorvelan.com&password=demo1234 -> 200");
+    EXPECT_EQ (standIn.readLine(), "GET /plugrepo/components/MAC/My%20Plug.vst.zip -> 200");
+    EXPECT_EQ (standIn.readLine(), "GET /plugrepo/components/MAC/Missing.zip -> 404");
+
+    // A port in use, a missing folder and a bad argument end it at once with a message.
+    struct Case
+    {
+        juce::StringArray arguments;
+        juce::uint32 exitCode;
+        juce::String message;
+    };
+
+    const Case cases[] = {
+        { { "--port", juce::String (ownPort), "--root", sampleFolder.getFullPathName() }, 1, "Cannot listen on 127.0.0.1:" + juce::String (ownPort) },
+        { { "--port", "0", "--root", sampleFolder.getChildFile ("missing").getFullPathName() }, 1, "No such folder:" },
+        { { "--port", "47x", "--root", sampleFolder.getFullPathName() }, 2, "usage:" },
+        { { "--port", "70000", "--root", sampleFolder.getFullPathName() }, 2, "usage:" },
+        { { "--port", "0" }, 2, "usage:" },
+    };
+
+    for (const auto& c : cases)
+    {
+        StandInProcess refused;
+        ASSERT_TRUE (refused.start (c.arguments));
+        const auto output = refused.process.readAllProcessOutput();
+        EXPECT_TRUE (refused.process.waitForProcessToFinish (10000)) << c.arguments.joinIntoString (" ");
+        EXPECT_EQ (refused.process.getExitCode(), c.exitCode) << c.arguments.joinIntoString (" ");
+        EXPECT_TRUE (output.contains (c.message)) << output;
+    }
+
+    // Still the only one on its port.
+    EXPECT_EQ (HttpProbe::get (ownPort, "/plugin_manager.htm?ACTION=GET_VERSION").status, 200);
+    EXPECT_EQ (standIn.readLine(), "GET /plugin_manager.htm?ACTION=GET_VERSION -> 200");
+
+    EXPECT_TRUE (standIn.process.kill());
+    EXPECT_TRUE (standIn.process.waitForProcessToFinish (10000));
+    EXPECT_FALSE (HttpProbe::get (ownPort, "/plugin_manager.htm").opened);
+}

@@ -5,6 +5,9 @@
 #include "standin/StandInServer.h"
 
 #include <filesystem>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -535,4 +538,122 @@ TEST_F (StandInServerTest, RegistrationChecksDetailsAndCreatesTheAccount)
     EXPECT_EQ (user->getStringAttribute ("id"), "1002");
     EXPECT_EQ (user->getChildByName ("name")->getAllSubText(), "Ann Smith");
     EXPECT_EQ (user->getChildByName ("company")->getAllSubText(), "Ann & Co");
+}
+
+TEST_F (StandInServerTest, RecordsRawBytesTheClientLibraryWouldTidy)
+{
+    std::vector<std::pair<std::string, int>> heard;
+    std::mutex heardLock;
+    server.setRequestListener ([&] (const StandInServer::RecordedRequest& request, int status)
+                               {
+        const std::lock_guard<std::mutex> guard (heardLock);
+        heard.emplace_back (request.method + " " + request.path + "?" + request.rawQuery, status); });
+
+    const std::string query = "ACTION=REQUEST_LICENCE&email=a+b%2B%ZZ%40c.d&password=\xc3\xb1%E2%82%ac;x=y=z&&";
+    auto reply = HttpProbe::exchange (port, HttpProbe::makeGet ("/plugin_manager.htm?" + query));
+    EXPECT_EQ (reply.getStatus(), 200);
+    EXPECT_EQ (lastRequest().path, "/plugin_manager.htm");
+    EXPECT_EQ (lastRequest().rawQuery, query);
+
+    // A body the form parser cannot read is kept whole, beside the query it came with.
+    const std::string body = std::string ("ACTION=RESET_PASSWORD&email=x%40y\r\n") + '\0' + "\xff&=" + std::string (3000, 'q');
+    reply = HttpProbe::exchange (port, "POST /plugin_manager.htm?ACTION=RESET_PASSWORD HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                       "Content-Type: application/octet-stream\r\nContent-Length: "
+                                           + std::to_string (body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    EXPECT_EQ (reply.getStatus(), 200);
+    EXPECT_EQ (lastRequest().method, "POST");
+    EXPECT_EQ (lastRequest().rawQuery, "ACTION=RESET_PASSWORD");
+    EXPECT_EQ (lastRequest().body.size(), body.size());
+    EXPECT_TRUE (lastRequest().body == body);
+
+    // A chunked upload is recorded as its payload.
+    reply = HttpProbe::exchange (port, "POST /plugin_manager.htm HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                       "Content-Type: application/x-www-form-urlencoded\r\nTransfer-Encoding: chunked\r\n"
+                                       "Connection: close\r\n\r\n5\r\nACTIO\r\n1e\r\nN=RESET_PASSWORD&email=x%40y.z\r\n0\r\n\r\n");
+    EXPECT_EQ (reply.getStatus(), 200);
+    EXPECT_EQ (lastRequest().body, "ACTION=RESET_PASSWORD&email=x%40y.z");
+
+    // Methods the program never uses are recorded too, and refused.
+    reply = HttpProbe::exchange (port, "PUT /plugin_manager.htm?ACTION=GET_VERSION HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                       "Content-Length: 3\r\nConnection: close\r\n\r\nabc");
+    EXPECT_EQ (reply.getStatus(), 405);
+    EXPECT_EQ (lastRequest().method, "PUT");
+    EXPECT_EQ (lastRequest().body, "abc");
+
+    server.setBehaviour ("GET_VERSION", { StandInServer::Delivery::dropConnection });
+    HttpProbe::exchange (port, HttpProbe::makeGet ("/plugin_manager.htm?ACTION=GET_VERSION"));
+
+    EXPECT_EQ (server.getRequests().size(), 5u);
+
+    const std::lock_guard<std::mutex> guard (heardLock);
+    const std::vector<std::pair<std::string, int>> expected{
+        { "GET /plugin_manager.htm?" + query, 200 },
+        { "POST /plugin_manager.htm?ACTION=RESET_PASSWORD", 200 },
+        { "POST /plugin_manager.htm?", 200 },
+        { "PUT /plugin_manager.htm?ACTION=GET_VERSION", 405 },
+        { "GET /plugin_manager.htm?ACTION=GET_VERSION", 0 },
+    };
+    EXPECT_EQ (heard, expected);
+}
+
+TEST_F (StandInServerTest, ScriptedLoginRepliesArriveVerbatim)
+{
+    server.addAccount ({ "demo@quorvelan.com", "demo1234", "1001", "Demo Customer", "Quorvelan Demo" });
+    const juce::String login = page + "?ACTION=REQUEST_LICENCE&email=demo%40quorvelan.com&password=demo1234";
+
+    const StandInServer::Reply replies[] = {
+        { 200, "<QUORDATA RESPONSE=\"OK\"><USER ID=\"1\"><NAME>A</NAME></USER></QUORDATA>", "text/xml" },
+        { 200, "<quordata response=\"ok\"/>", "text/xml" },
+        { 200, "<html><body>Service unavailable</body></html>", "text/html" },
+        { 200, "<other response=\"OK\"/>", "text/xml" },
+        { 200, "", "text/xml" },
+    };
+
+    for (const auto& scripted : replies)
+    {
+        server.setReply ("REQUEST_LICENCE", scripted);
+        const auto fetched = HttpProbe::get (port, login);
+        EXPECT_EQ (fetched.status, 200) << scripted.body;
+        EXPECT_EQ (fetched.getText().toStdString(), scripted.body);
+        EXPECT_TRUE (fetched.headers["Content-Type"].startsWith (scripted.contentType)) << scripted.body;
+
+        // Only the login is scripted.
+        EXPECT_TRUE (HttpProbe::get (port, page + "?ACTION=GET_VERSION").getText().contains ("<authapp version=\"3.22\"")) << scripted.body;
+    }
+
+    server.clearScripts();
+    const auto reply = fetchXml ("ACTION=REQUEST_LICENCE&email=demo%40quorvelan.com&password=demo1234");
+    ASSERT_NE (reply, nullptr);
+    EXPECT_EQ (reply->getStringAttribute ("response"), "OK");
+}
+
+TEST_F (StandInServerTest, HoldsItsPortAloneAndRefusesOnceStopped)
+{
+    // Another server cannot share the port.
+    StandInServer second;
+    EXPECT_EQ (second.start (port), 0);
+    EXPECT_FALSE (second.isRunning());
+
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ (HttpProbe::get (port, page + "?ACTION=GET_VERSION").status, 200);
+
+    EXPECT_EQ (server.getRequests().size(), 5u) << "every request reached the first server";
+
+    // Stopped, the port refuses connections; started again on it, it answers.
+    server.stop();
+    EXPECT_FALSE (server.isRunning());
+    EXPECT_EQ (server.getPort(), 0);
+    EXPECT_FALSE (HttpProbe::RawConnection (port).isConnected());
+    EXPECT_FALSE (HttpProbe::get (port, page + "?ACTION=GET_VERSION").opened);
+
+    ASSERT_EQ (server.start (port), port);
+    EXPECT_TRUE (server.isRunning());
+    EXPECT_EQ (server.getPort(), port);
+    EXPECT_EQ (HttpProbe::get (port, page + "?ACTION=GET_VERSION").status, 200);
+
+    // Now the port is free for whoever asks first.
+    server.stop();
+    EXPECT_EQ (second.start (port), port);
+    EXPECT_EQ (HttpProbe::get (port, page).status, 200);
+    second.stop();
 }

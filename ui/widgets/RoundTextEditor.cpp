@@ -44,3 +44,16 @@ void RoundTextEditor::paint (juce::Graphics& g)
 
     juce::TextEditor::paint (g);
 }
+
+void RoundTextEditor::resized()
+{
+    // Two thirds of the corner radius at each end; the body spans the whole height.
+    auto endInset = juce::jmin (12, getHeight() / 2) * 2 / 3;
+    const juce::BorderSize<int> border (0, endInset, 0, endInset);
+
+    // setBorder lays the editor out again through this function.
+    if (getBorder() != border)
+        setBorder (border);
+    else
+        juce::TextEditor::resized();
+}

@@ -19,6 +19,9 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    // Keeps the text and caret clear of the rounded ends.
+    void resized() override;
+
 private:
     // Installed as this editor's look; released after the destructor has uninstalled it.
     std::unique_ptr<RoundTextEditorLookAndFeel> lookAndFeel;

@@ -114,7 +114,7 @@ void TickerAnimation::step (float interval)
 
             if (value > high)
             {
-                value = low + high;
+                value = high;
                 phase = -phase;
             }
             else if (value < low)

@@ -81,6 +81,34 @@ TEST (AnimTicker, WrapsAndBouncesAtTheEndsOfTheRange)
     down.tickAt (0);
     down.tickAt (100);
     EXPECT_EQ (down.ticker.getValue ("a"), 0.0f);
+
+    // The same at the ends of a range that does not start at 0.
+    struct OffsetCase
+    {
+        juce::uint32 type;
+        float start, afterFirst, phaseAfterFirst, afterSecond;
+    };
+
+    const OffsetCase offsetCases[] = {
+        { 3, 2.95f, 3.0f, -1.0f, 2.9f },
+        { 2, 2.05f, 2.0f, 1.0f, 2.1f },
+        { 0, 2.95f, 2.05f, 1.0f, 2.15f },
+        { 1, 2.05f, 2.95f, -1.0f, 2.85f },
+    };
+
+    for (auto& c : offsetCases)
+    {
+        SCOPED_TRACE (juce::String ("type ") + juce::String (c.type) + " in 2..3 from " + juce::String (c.start));
+
+        SteppedTicker t;
+        t.ticker.addAnimation ("a", c.type, c.start, 2.0f, 3.0f, 1.0f, 20.0f, 0.0f, 0.0f);
+        t.tickAt (0);
+        t.tickAt (100);
+        EXPECT_NEAR (t.ticker.getValue ("a"), c.afterFirst, 1.0e-5f);
+        EXPECT_EQ (t.ticker.getAnimation (0)->phase, c.phaseAfterFirst);
+        t.tickAt (200);
+        EXPECT_NEAR (t.ticker.getValue ("a"), c.afterSecond, 1.0e-5f);
+    }
 }
 
 TEST (AnimTicker, SineAndCosineStartWhereTheStartValueLies)
@@ -295,6 +323,16 @@ TEST (AnimTicker, RepaintsAttachedComponentsOnEveryTick)
     t.tickAt (1100);
     EXPECT_EQ (box.getRepaints(), 0);
     EXPECT_EQ (other.getRepaints(), 0);
+
+    // Restarted: the first tick, however late, only starts the clock again, and repaints.
+    t.ticker.restart ("slide");
+    t.tickAt (5000);
+    EXPECT_EQ (t.ticker.getValue ("slide"), 1.0f);
+    EXPECT_EQ (t.ticker.getAnimation (0)->elapsed, 0.0f);
+    EXPECT_EQ (box.getRepaints(), 1);
+    EXPECT_EQ (other.getRepaints(), 1);
+    t.tickAt (5030);
+    EXPECT_LT (t.ticker.getValue ("slide"), 1.0f);
     t.ticker.stop();
 }
 

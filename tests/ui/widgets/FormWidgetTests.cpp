@@ -293,6 +293,113 @@ TEST (RoundTextEditor, RoundedBodyAndFocusRing)
     EXPECT_EQ (window.window.getNumChildComponents(), 0);
 }
 
+TEST (RoundTextEditor, TextStaysClearOfTheRoundedEnds)
+{
+    auto isInk = [] (juce::Colour p)
+    { return p.getAlpha() > 0 && p.getBrightness() < 0.6f; };
+
+    // The rows holding ink, as a range of y.
+    auto inkRows = [&isInk] (const juce::Image& image)
+    {
+        juce::Range<int> rows;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            if (countPixels (image, { 0, y, image.getWidth(), 1 }, isInk) > 0)
+                rows = rows.isEmpty() ? juce::Range<int> (y, y + 1) : rows.getUnionWith ({ y, y + 1 });
+
+        return rows;
+    };
+
+    struct Case
+    {
+        int height;
+        juce::Font font;
+    };
+
+    // A form's editor, and one an alert window made, in the window's message font.
+    const Case cases[] = {
+        { 24, RoundTextEditor ("form").getFont() },
+        { 22, juce::LookAndFeel::getDefaultLookAndFeel().getAlertWindowMessageFont() },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.height);
+
+        RoundTextEditor editor ("name");
+        editor.setFont (c.font);
+        editor.setSize (200, c.height);
+        editor.setText (juce::String::repeatedString ("Wg", 30));
+
+        // Scrolled to either end, the text stops short of the rounded ends.
+        const auto endWidth = c.height / 4;
+
+        for (int caret : { 60, 0 })
+        {
+            editor.setCaretPosition (caret);
+            auto image = render (editor);
+            EXPECT_EQ (countPixels (image, { 0, 0, endWidth, c.height }, isInk), 0) << "caret at " << caret;
+            EXPECT_EQ (countPixels (image, { 200 - endWidth, 0, endWidth, c.height }, isInk), 0) << "caret at " << caret;
+            EXPECT_GT (countPixels (image, { endWidth, 0, 200 - 2 * endWidth, c.height }, isInk), 200);
+        }
+
+        // No part of a line is cut off at the top or the bottom.
+        editor.setText ("Plug-ins");
+        auto shown = inkRows (render (editor));
+        auto whole = inkRows (draw (200, 60, [&c] (juce::Graphics& g)
+                                    {
+            g.fillAll (juce::Colours::white);
+            g.setColour (juce::Colours::black);
+            g.setFont (c.font);
+            g.drawSingleLineText ("Plug-ins", 10, 30); }));
+
+        EXPECT_EQ (shown.getLength(), whole.getLength()) << "shown rows " << shown.getStart() << " to " << shown.getEnd();
+        EXPECT_GT (shown.getStart(), 0);
+        EXPECT_LT (shown.getEnd(), c.height);
+    }
+}
+
+TEST (RoundTextEditor, OwnLookIsReleasedWithTheEditorAndNotUsedAfter)
+{
+    // A look-and-feel deleted while a component still uses it, and most misuse of a dying
+    // component, is reported by a debug assertion on the error stream.
+    ScopedErrorCapture errors;
+
+    {
+        FocusWindow window;
+        auto editor = std::make_unique<RoundTextEditor> ("name");
+        editor->setSize (200, 24);
+        editor->setText ("typed");
+        EXPECT_TRUE (window.focus (*editor));
+        render (*editor);
+
+        // Destroyed while focused and shown, with change messages still on their way.
+        editor->insertTextAtCaret ("more");
+        editor.reset();
+        TestEnvironment::runFor (50);
+    }
+
+    {
+        PluginManagerAlertWindow alert ("New folder", "Type a name", juce::MessageBoxIconType::NoIcon);
+        alert.addTextEditor ("folder", "Plug-ins", "Name:");
+        alert.addButton ("OK", 1);
+        alert.addToDesktop();
+        alert.setVisible (true);
+
+        auto* editor = alert.getTextEditor ("folder");
+        editor->grabKeyboardFocus();
+        TestEnvironment::runUntil ([editor]
+                                   { return editor->hasKeyboardFocus (true); },
+                                   2000);
+        editor->insertTextAtCaret ("x");
+        alert.createComponentSnapshot (alert.getLocalBounds());
+    }
+
+    TestEnvironment::runFor (50);
+    auto output = errors.finish();
+    EXPECT_FALSE (output.contains ("JUCE Assertion failure")) << output;
+}
+
 //==============================================================================
 TEST (RoundComboBox, SetsTheProgramWideComboColours)
 {
@@ -479,6 +586,23 @@ TEST (PluginManagerAlertWindow, TypedTextIsReadBackAfterTheModalLoop)
     EXPECT_TRUE (TestEnvironment::runUntil ([&]
                                             { return framework.getTextEditorContents ("folder") == "Plug-ins"; }));
     EXPECT_TRUE (ringShown) << "focused inside the window, with its ring";
+}
+
+TEST (PluginManagerAlertWindow, OnlyItsButtonsAnswer)
+{
+    // Escape would otherwise close the window with 0, the answer of the licence agreement's
+    // "Accept".
+    PluginManagerAlertWindow window ("Licence", "Please read", juce::MessageBoxIconType::NoIcon);
+    window.addButton ("Accept", 0);
+    window.addButton ("Cancel", 1);
+    window.enterModalState (false);
+
+    juce::Component& component = window;
+    EXPECT_FALSE (component.keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
+    EXPECT_TRUE (window.isCurrentlyModal());
+
+    window.exitModalState (1);
+    EXPECT_FALSE (window.isCurrentlyModal());
 }
 
 //==============================================================================

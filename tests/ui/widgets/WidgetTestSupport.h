@@ -4,7 +4,12 @@
 
 #include "support/TestEnvironment.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <functional>
+#include <iostream>
 
 namespace WidgetTestSupport
 {
@@ -164,6 +169,57 @@ inline bool isNear (juce::Colour c, juce::Colour wanted, int tolerance)
            && std::abs ((int) c.getBlue() - (int) wanted.getBlue()) <= tolerance
            && std::abs ((int) c.getAlpha() - (int) wanted.getAlpha()) <= tolerance;
 }
+
+// Collects what is written to the standard error stream (where the framework reports a failed
+// debug assertion) for the life of the object.
+class ScopedErrorCapture
+{
+public:
+    ScopedErrorCapture()
+    {
+        std::fflush (stderr);
+        std::cerr.flush();
+        fileDescriptor = ::open (file.getFile().getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+
+        if (fileDescriptor >= 0)
+        {
+            savedDescriptor = ::dup (STDERR_FILENO);
+            ::dup2 (fileDescriptor, STDERR_FILENO);
+        }
+    }
+
+    ~ScopedErrorCapture() { restore(); }
+
+    // Stops collecting and returns everything written so far.
+    juce::String finish()
+    {
+        restore();
+        return file.getFile().loadFileAsString();
+    }
+
+private:
+    void restore()
+    {
+        std::fflush (stderr);
+        std::cerr.flush();
+
+        if (savedDescriptor >= 0)
+        {
+            ::dup2 (savedDescriptor, STDERR_FILENO);
+            ::close (savedDescriptor);
+            savedDescriptor = -1;
+        }
+
+        if (fileDescriptor >= 0)
+        {
+            ::close (fileDescriptor);
+            fileDescriptor = -1;
+        }
+    }
+
+    juce::TemporaryFile file{ ".log" };
+    int savedDescriptor = -1, fileDescriptor = -1;
+};
 
 // A window on the desktop, so that its children can take the keyboard focus.
 struct FocusWindow
