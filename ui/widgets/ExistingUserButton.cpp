@@ -23,16 +23,8 @@ void ExistingUserButton::resized()
 
 void ExistingUserButton::paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown)
 {
-    g.setColour (juce::Colours::black);
-
-    // Pressed, the picture stands alone.
-    if (isButtonDown)
-    {
-        PicturePainting::drawWhole (g, downPicture, 0, 0, 205, 205);
+    if (! PicturePainting::paintWelcomePicture (g, isMouseOverButton, isButtonDown, normalPicture, overPicture, downPicture))
         return;
-    }
-
-    PicturePainting::drawWhole (g, isMouseOverButton ? overPicture : normalPicture, 0, 0, 205, 205);
 
     auto bold = ProgramFonts::getFont ("Arial Black", 30.0f, juce::Font::bold);
 

@@ -22,6 +22,14 @@ void drawCaption (juce::Graphics& g, const juce::String& text, const juce::Font&
     g.drawText (text, box, juce::Justification::centred, true);
 }
 
+bool paintWelcomePicture (juce::Graphics& g, bool isOver, bool isDown,
+                          const juce::Image& normal, const juce::Image& over, const juce::Image& down)
+{
+    g.setColour (juce::Colours::black);
+    drawWhole (g, isDown ? down : (isOver ? over : normal), 0, 0, 205, 205);
+    return ! isDown;
+}
+
 void paintIcon (juce::Graphics& g, bool isEnabled, bool isOver, bool isDown,
                 const juce::Image& normal, const juce::Image& over, const juce::Image& down)
 {
