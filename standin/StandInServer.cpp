@@ -786,6 +786,15 @@ bool StandInServer::deliver (const httplib::Request& request, httplib::Response&
         return true;
     };
 
+    auto sendAllThenEnd = [send, body] (std::size_t, httplib::DataSink& sink)
+    {
+        if (! send (0, body->size(), sink))
+            return false;
+
+        sink.done();
+        return true;
+    };
+
     switch (behaviour.delivery)
     {
         case Delivery::whole:
@@ -809,27 +818,11 @@ bool StandInServer::deliver (const httplib::Request& request, httplib::Response&
         }
 
         case Delivery::withoutLength:
-            response.set_content_provider (reply.contentType,
-                                           [send, body] (std::size_t, httplib::DataSink& sink)
-                                           {
-                                               if (! send (0, body->size(), sink))
-                                                   return false;
-
-                                               sink.done();
-                                               return true;
-                                           });
+            response.set_content_provider (reply.contentType, sendAllThenEnd);
             break;
 
         case Delivery::chunked:
-            response.set_chunked_content_provider (reply.contentType,
-                                                   [send, body] (std::size_t, httplib::DataSink& sink)
-                                                   {
-                                                       if (! send (0, body->size(), sink))
-                                                           return false;
-
-                                                       sink.done();
-                                                       return true;
-                                                   });
+            response.set_chunked_content_provider (reply.contentType, sendAllThenEnd);
             break;
 
         case Delivery::dropConnection:
