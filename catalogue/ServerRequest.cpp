@@ -33,7 +33,8 @@ std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) co
     if (! readBytes (reply, task))
         return {};
 
-    return juce::parseXML (reply.toString());
+    // Decoded as the framework reads a text stream: a byte-order mark is honoured, not kept.
+    return juce::parseXML (juce::String::createStringFromData (reply.getData(), (int) reply.getSize()));
 }
 
 bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) const

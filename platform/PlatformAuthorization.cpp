@@ -7,51 +7,51 @@
 
 namespace
 {
-    bool writeAll (int fd, const char* data, size_t size)
+bool writeAll (int fd, const char* data, size_t size)
+{
+    while (size > 0)
     {
-        while (size > 0)
-        {
-            auto written = write (fd, data, size);
+        auto written = write (fd, data, size);
 
-            if (written < 0 && errno == EINTR)
-                continue;
+        if (written < 0 && errno == EINTR)
+            continue;
 
-            if (written <= 0)
-                return false;
+        if (written <= 0)
+            return false;
 
-            data += written;
-            size -= (size_t) written;
-        }
-
-        return true;
+        data += written;
+        size -= (size_t) written;
     }
 
-    // One line from the helper, without its line end; false at the end of its output.
-    bool readLine (int fd, juce::String& line)
-    {
-        std::string text;
-        char c = 0;
-
-        for (;;)
-        {
-            auto numRead = read (fd, &c, 1);
-
-            if (numRead < 0 && errno == EINTR)
-                continue;
-
-            if (numRead <= 0)
-                return false;
-
-            if (c == '\n')
-                break;
-
-            text.push_back (c);
-        }
-
-        line = juce::String (text);
-        return true;
-    }
+    return true;
 }
+
+// One line from the helper, without its line end; false at the end of its output.
+bool readLine (int fd, juce::String& line)
+{
+    std::string text;
+    char c = 0;
+
+    for (;;)
+    {
+        auto numRead = read (fd, &c, 1);
+
+        if (numRead < 0 && errno == EINTR)
+            continue;
+
+        if (numRead <= 0)
+            return false;
+
+        if (c == '\n')
+            break;
+
+        text.push_back (c);
+    }
+
+    line = juce::String (text);
+    return true;
+}
+} // namespace
 
 PlatformAuthorization::PlatformAuthorization (const Options& optionsToUse)
     : options (optionsToUse)
@@ -137,7 +137,8 @@ bool PlatformAuthorization::isAllowedTool (const juce::String& toolPath)
 
 bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath, const juce::StringArray& arguments)
 {
-    if (! granted || freed || ! isAllowedTool (toolPath))
+    // The helper ends a command at an empty argument, so none may be sent.
+    if (! granted || freed || ! isAllowedTool (toolPath) || arguments.contains (juce::String()))
         return false;
 
     juce::StringArray command (toolPath);

@@ -17,22 +17,22 @@ public:
 
     struct Options
     {
-        juce::String elevationProgram { "/usr/bin/pkexec" };
-        juce::String helperProgram;        // empty: the helper beside this executable
-        bool runDirectlyWhenRoot = true;   // false makes a root process elevate too
+        juce::String elevationProgram{ "/usr/bin/pkexec" };
+        juce::String helperProgram;      // empty: the helper beside this executable
+        bool runDirectlyWhenRoot = true; // false makes a root process elevate too
     };
 
     ~PlatformAuthorization();
 
     // A reference for one run; null when the means of elevation are missing.
     static std::unique_ptr<PlatformAuthorization> create (const Options& options);
-    static std::unique_ptr<PlatformAuthorization> create() { return create (Options {}); }
+    static std::unique_ptr<PlatformAuthorization> create() { return create (Options{}); }
 
     // Asks for the right once (the elevation program's password prompt). True when granted.
     bool copyRights (const char* rightName, int flags);
 
     // Runs one of the tools with its arguments and waits for it to end. False when it could not
-    // be started: no rights, or a tool the helper does not run.
+    // be started: no rights, a tool the helper does not run, or an empty argument.
     bool executeWithPrivileges (const juce::String& toolPath, const juce::StringArray& arguments);
 
     // Ends the helper; with flagDestroyRights the rights cannot be used again.

@@ -10,18 +10,18 @@
 
 namespace
 {
-    // A cancel never interrupts the privileged steps: the window waits for the run to end, so no
-    // plug-in is left removed without its replacement.
-    constexpr int waitForRunToEnd = -1;
+// A cancel never interrupts the privileged steps: the window waits for the run to end, so no
+// plug-in is left removed without its replacement.
+constexpr int waitForRunToEnd = -1;
 
-    constexpr int readBlockSize = 1024;
-}
+constexpr int readBlockSize = 1024;
+} // namespace
 
 DownloadThread::DownloadThread (const juce::OwnedArray<InstallTask>& taskList, bool install,
                                 const PlatformAuthorization::Options& options)
-    : juce::ThreadWithProgressWindow ({}, true, true, waitForRunToEnd, TaskWindow::cancelButtonText),
-      installMode (install),
-      authorizationOptions (options)
+    : juce::ThreadWithProgressWindow ({}, true, true, waitForRunToEnd, TaskWindow::cancelButtonText)
+    , installMode (install)
+    , authorizationOptions (options)
 {
     for (auto* task : taskList)
         tasks.push_back (*task);
@@ -38,15 +38,19 @@ juce::String DownloadThread::makeLabel (const ComponentRecord& component)
 bool DownloadThread::isSafeComponentName (const juce::String& name)
 {
     return name.isNotEmpty() && name != "." && name != ".."
-        && ! name.containsAnyOf ("/\\") && ! name.containsChar (0);
+           && ! name.containsAnyOf ("/\\") && ! name.containsChar (0);
 }
 
 juce::String DownloadThread::destinationForFormat (const FormatLocations& locations, const juce::String& format)
 {
-    if (format == "RTAS") return locations.rtas;
-    if (format == "VST") return locations.vst;
-    if (format == "VST64") return locations.vst64;
-    if (format == "AU") return locations.au;
+    if (format == "RTAS")
+        return locations.rtas;
+    if (format == "VST")
+        return locations.vst;
+    if (format == "VST64")
+        return locations.vst64;
+    if (format == "AU")
+        return locations.au;
     return {};
 }
 
@@ -55,7 +59,8 @@ void DownloadThread::setStatus (const juce::String& key, const ComponentRecord* 
     auto text = juce::translate (key);
 
     if (component != nullptr)
-        text << "\n" << makeLabel (*component);
+        text << "\n"
+             << makeLabel (*component);
 
     {
         const juce::ScopedLock sl (logLock);
@@ -63,6 +68,13 @@ void DownloadThread::setStatus (const juce::String& key, const ComponentRecord* 
     }
 
     setStatusMessage (text);
+}
+
+void DownloadThread::showProgress (double value)
+{
+    // The bar's one source: the mirror copies this value into the window.
+    *barProgress.getValuePointer() = value;
+    setProgress (value);
 }
 
 juce::StringArray DownloadThread::getStatusLog() const
@@ -154,10 +166,9 @@ void DownloadThread::run()
         }
     }
 
-    setProgress (0.0);
-    *rebuildProgress.getValuePointer() = 0.0;
+    showProgress (0.0);
     setStatus (installMode ? "TXT_COMPLETING_INSTALLATION" : "TXT_COMPLETING_UNINSTALLATION");
-    catalogue.buildFromXml (rebuildProgress.getValuePointer());
+    catalogue.buildFromXml (barProgress.getValuePointer());
 
     if (rightsRef != nullptr)
     {
@@ -173,7 +184,7 @@ void DownloadThread::run()
 //==============================================================================
 bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 {
-    setProgress (0.0);
+    showProgress (0.0);
 
     std::unique_ptr<WebReader> webReader;
     std::unique_ptr<juce::InputStream> fileStream;
@@ -212,7 +223,7 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         archive.append (buffer, (size_t) numRead);
 
         if (totalLength > 0)
-            setProgress ((double) archive.getSize() / (double) totalLength);
+            showProgress ((double) archive.getSize() / (double) totalLength);
     }
 
     // An earlier run's copy must never pass for this run's.
@@ -228,7 +239,23 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         juce::ZipFile zip (archiveStream);
 
         temp.createDirectory();
-        zip.uncompressTo (temp, true);
+
+        // Every entry is tried; one of the component's own that fails leaves its copy unfinished.
+        bool componentUnpacked = true;
+
+        for (int i = 0; i < zip.getNumEntries(); ++i)
+        {
+            if (zip.uncompressEntry (i, temp, true).wasOk())
+                continue;
+
+            const auto entryName = zip.getEntry (i)->filename.replaceCharacter ('\\', '/');
+
+            if (entryName == component.name || entryName.startsWith (component.name + "/"))
+                componentUnpacked = false;
+        }
+
+        if (! componentUnpacked)
+            newCopy.deleteRecursively();
     }
 
     if (! newCopy.exists())
@@ -241,7 +268,7 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 bool DownloadThread::isNewCopyReady (const ComponentRecord& component) const
 {
     return unpackedThisRun.count (component.name) > 0
-        && juce::File (getTempFolderPath()).getChildFile (component.name).exists();
+           && juce::File (getTempFolderPath()).getChildFile (component.name).exists();
 }
 
 bool DownloadThread::runPrivileged (const juce::String& tool, const juce::StringArray& arguments)

@@ -51,6 +51,7 @@ private:
     std::vector<ComponentRecord*> selectComponents (const InstallTask& task) const;
     bool isNewCopyReady (const ComponentRecord& component) const;
     void setStatus (const juce::String& key, const ComponentRecord* component = nullptr);
+    void showProgress (double value);
     bool runPrivileged (const juce::String& tool, const juce::StringArray& arguments);
 
     bool installMode;
@@ -59,7 +60,7 @@ private:
     PlatformAuthorization::Options authorizationOptions;
     std::set<juce::String> unpackedThisRun;
     bool rightsRequested = false;
-    ProgressMirror rebuildProgress { *this };
+    ProgressMirror barProgress{ *this };
 
     juce::CriticalSection logLock;
     juce::StringArray statusLog;

@@ -39,3 +39,40 @@ TEST_F (RequestOnline, GetAndPostReachTheServerByteForByte)
     EXPECT_EQ (ServerRequest ("GET_VERSION").readXml(), nullptr);
     EXPECT_EQ (reset.postAndReadText(), "");
 }
+
+TEST_F (RequestOnline, RepliesAreDecodedAsTextWithTheirByteOrderMark)
+{
+    const std::string xml = "<quordata response=\"OK\"><name>Se\xc3\xb1or</name></quordata>";
+
+    auto utf16 = [&xml] (bool bigEndian)
+    {
+        std::string bytes = bigEndian ? std::string ("\xfe\xff") : std::string ("\xff\xfe");
+        auto text = juce::String::fromUTF8 (xml.data(), (int) xml.size());
+
+        for (auto c : text)
+        {
+            const auto unit = (char16_t) c;
+            const char high = (char) (unit >> 8), low = (char) (unit & 0xff);
+            bytes += bigEndian ? std::string{ high, low } : std::string{ low, high };
+        }
+
+        return bytes;
+    };
+
+    const std::pair<const char*, std::string> replies[] = {
+        { "plain UTF-8", xml },
+        { "UTF-8 with its mark", "\xef\xbb\xbf" + xml },
+        { "UTF-16 little-endian", utf16 (false) },
+        { "UTF-16 big-endian", utf16 (true) },
+    };
+
+    for (auto& reply : replies)
+    {
+        server.setReply ("GET_VERSION", { 200, reply.second });
+        auto root = ServerRequest ("GET_VERSION").readXml();
+
+        ASSERT_NE (root, nullptr) << reply.first;
+        EXPECT_EQ (root->getStringAttribute ("response"), "OK") << reply.first;
+        EXPECT_EQ (root->getChildElementAllSubText ("name", {}), juce::String::fromUTF8 ("Se\xc3\xb1or")) << reply.first;
+    }
+}

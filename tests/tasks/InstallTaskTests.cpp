@@ -14,158 +14,159 @@
 
 namespace
 {
-    using Commands = juce::Array<juce::StringArray>;
+using Commands = juce::Array<juce::StringArray>;
 
-    const juce::String vstFolder = "/Library/Audio/Plug-Ins/VST/";
-    const juce::String auFolder = "/Library/Audio/Plug-Ins/Components/";
+const juce::String vstFolder = "/Library/Audio/Plug-Ins/VST/";
+const juce::String auFolder = "/Library/Audio/Plug-Ins/Components/";
 
-    float installedVersion (const juce::String& folder, const juce::String& name)
+float installedVersion (const juce::String& folder, const juce::String& name)
+{
+    return readBundleVersion (folder + name + "/Contents/Info.plist");
+}
+
+FormatLocations defaultLocations()
+{
+    FormatLocations locations;
+    locations.vst = vstFolder;
+    locations.au = auFolder;
+    locations.rtas = getDefaultRtasFolder();
+    return locations;
+}
+
+// The stand-in server with a repository of component archives, and the program's own plug-in
+// folders, inside the private namespace.
+class InstallOnline : public ServerFixture
+{
+protected:
+    void SetUp() override
     {
-        return readBundleVersion (folder + name + "/Contents/Info.plist");
+        if (! TestEnvironment::isInPrivateRoot())
+            return;
+
+        ServerFixture::SetUp();
+        setLanguage (0);
+        juce::File (getTempFolderPath()).deleteRecursively();
+        server.setRepositoryFolder (repository.getFile().getFullPathName().toStdString());
     }
 
-    FormatLocations defaultLocations()
+    void TearDown() override
     {
-        FormatLocations locations;
-        locations.vst = vstFolder;
-        locations.au = auFolder;
-        locations.rtas = getDefaultRtasFolder();
-        return locations;
+        if (TestEnvironment::isInPrivateRoot())
+            ServerFixture::TearDown();
     }
 
-    // The stand-in server with a repository of component archives, and the program's own plug-in
-    // folders, inside the private namespace.
-    class InstallOnline : public ServerFixture
+    // An archive holding a bundle of that name and version at its top level.
+    void addArchive (const juce::String& name, const juce::String& version)
     {
-    protected:
-        void SetUp() override
-        {
-            if (! TestEnvironment::isInPrivateRoot())
-                return;
+        BundleFixtures::ScratchFolder source;
+        BundleFixtures::writeBundleWithVersion (source.getFile(), name, version);
+        source.getChild (name + "/Contents/MacOS").createDirectory();
+        source.getChild (name + "/Contents/MacOS/binary").replaceWithText (name + " " + version);
+        writeArchive (name, source.getFile(), {});
+    }
 
-            ServerFixture::SetUp();
-            setLanguage (0);
-            juce::File (getTempFolderPath()).deleteRecursively();
-            server.setRepositoryFolder (repository.getFile().getFullPathName().toStdString());
-        }
+    // Zips every file below the folder; extra entries are (name in archive, text).
+    void writeArchive (const juce::String& name, const juce::File& folder,
+                       const std::vector<std::pair<juce::String, juce::String>>& extraEntries)
+    {
+        juce::ZipFile::Builder builder;
 
-        void TearDown() override
-        {
-            if (TestEnvironment::isInPrivateRoot())
-                ServerFixture::TearDown();
-        }
+        for (auto& file : folder.findChildFiles (juce::File::findFiles, true))
+            builder.addFile (file, 6, file.getRelativePathFrom (folder));
 
-        // An archive holding a bundle of that name and version at its top level.
-        void addArchive (const juce::String& name, const juce::String& version)
-        {
-            BundleFixtures::ScratchFolder source;
-            BundleFixtures::writeBundleWithVersion (source.getFile(), name, version);
-            source.getChild (name + "/Contents/MacOS").createDirectory();
-            source.getChild (name + "/Contents/MacOS/binary").replaceWithText (name + " " + version);
-            writeArchive (name, source.getFile(), {});
-        }
+        // The builder owns the streams it is given.
+        for (auto& entry : extraEntries)
+            builder.addEntry (new juce::MemoryInputStream (entry.second.toRawUTF8(), entry.second.getNumBytesAsUTF8(), true),
+                              6, entry.first, juce::Time::getCurrentTime());
 
-        // Zips every file below the folder; extra entries are (name in archive, text).
-        void writeArchive (const juce::String& name, const juce::File& folder,
-                           const std::vector<std::pair<juce::String, juce::String>>& extraEntries)
-        {
-            juce::ZipFile::Builder builder;
+        auto archive = repository.getChild ("components/MAC/" + name + ".zip");
+        archive.getParentDirectory().createDirectory();
+        juce::FileOutputStream out (archive);
+        out.setPosition (0);
+        out.truncate();
+        ASSERT_TRUE (builder.writeToStream (out, nullptr));
+    }
 
-            for (auto& file : folder.findChildFiles (juce::File::findFiles, true))
-                builder.addFile (file, 6, file.getRelativePathFrom (folder));
+    static juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false)
+    {
+        return "<component platform=\"MAC\" format=\"" + format + "\"" + (remove ? " action=\"REMOVE\"" : "")
+               + ">" + name + "</component>";
+    }
 
-            // The builder owns the streams it is given.
-            for (auto& entry : extraEntries)
-                builder.addEntry (new juce::MemoryInputStream (entry.second.toRawUTF8(), entry.second.getNumBytesAsUTF8(), true),
-                                  6, entry.first, juce::Time::getCurrentTime());
+    static void useCatalogue (const juce::String& productsXml)
+    {
+        auto& catalogue = ProductCatalogue::getInstance();
+        catalogue.dropOfflineComponents();
+        catalogue.useComponentsXml (juce::parseXML ("<components>" + productsXml + "</components>"), true);
+        catalogue.buildFromXml (nullptr);
+    }
 
-            auto archive = repository.getChild ("components/MAC/" + name + ".zip");
-            archive.getParentDirectory().createDirectory();
-            juce::FileOutputStream out (archive);
-            out.setPosition (0);
-            out.truncate();
-            ASSERT_TRUE (builder.writeToStream (out, nullptr));
-        }
+    static juce::String productXml (int id, const juce::String& latest, const juce::String& components)
+    {
+        return "<product id=\"" + juce::String (id) + "\"><product_title>P" + juce::String (id)
+               + "</product_title><latest_version>" + latest + "</latest_version><display_order>" + juce::String (id)
+               + "</display_order>" + components + "</product>";
+    }
 
-        static juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false)
-        {
-            return "<component platform=\"MAC\" format=\"" + format + "\"" + (remove ? " action=\"REMOVE\"" : "")
-                 + ">" + name + "</component>";
-        }
-
-        static void useCatalogue (const juce::String& productsXml)
-        {
-            auto& catalogue = ProductCatalogue::getInstance();
-            catalogue.dropOfflineComponents();
-            catalogue.useComponentsXml (juce::parseXML ("<components>" + productsXml + "</components>"), true);
-            catalogue.buildFromXml (nullptr);
-        }
-
-        static juce::String productXml (int id, const juce::String& latest, const juce::String& components)
-        {
-            return "<product id=\"" + juce::String (id) + "\"><product_title>P" + juce::String (id)
-                 + "</product_title><latest_version>" + latest + "</latest_version><display_order>" + juce::String (id)
-                 + "</display_order>" + components + "</product>";
-        }
-
-        struct RunResult
-        {
-            juce::StringArray statuses;
-            Commands commands;
-            bool rightsRequested = false;
-            bool finished = false;
-        };
-
-        static RunResult runTasks (const juce::OwnedArray<InstallTask>& tasks, bool installMode,
-                                   const PlatformAuthorization::Options& options = {}, int cancelAfterMs = -1)
-        {
-            DownloadThread download (tasks, installMode, options);
-            ModalDriver driver;
-
-            if (cancelAfterMs >= 0)
-                driver.whenModalAppears ([cancelAfterMs] (juce::Component& window)
-                                         { juce::Timer::callAfterDelay (cancelAfterMs, [&window] { ModalDriver::pressButton (window, "Cancel"); }); });
-
-            RunResult result;
-            result.finished = download.runThread (juce::Thread::Priority::normal);
-            result.statuses = download.getStatusLog();
-            result.commands = download.getCommandLog();
-            result.rightsRequested = download.wereRightsRequested();
-            return result;
-        }
-
-        static juce::OwnedArray<InstallTask> makeTasks (std::initializer_list<std::pair<int, juce::StringArray>> list)
-        {
-            juce::OwnedArray<InstallTask> tasks;
-            for (auto& t : list)
-                tasks.add (new InstallTask (t.first, t.second, defaultLocations()));
-            return tasks;
-        }
-
-        std::vector<std::string> getPaths() const
-        {
-            std::vector<std::string> paths;
-            for (auto& r : server.getRequests())
-                paths.push_back (r.path);
-            return paths;
-        }
-
-        BundleFixtures::ScratchFolder repository;
+    struct RunResult
+    {
+        juce::StringArray statuses;
+        Commands commands;
+        bool rightsRequested = false;
+        bool finished = false;
     };
 
-    juce::StringArray command (std::initializer_list<const char*> words)
+    static RunResult runTasks (const juce::OwnedArray<InstallTask>& tasks, bool installMode,
+                               const PlatformAuthorization::Options& options = {}, int cancelAfterMs = -1)
     {
-        juce::StringArray result;
-        for (auto* w : words)
-            result.add (juce::String::fromUTF8 (w));
+        DownloadThread download (tasks, installMode, options);
+        ModalDriver driver;
+
+        if (cancelAfterMs >= 0)
+            driver.whenModalAppears ([cancelAfterMs] (juce::Component& window)
+                                     { juce::Timer::callAfterDelay (cancelAfterMs, [&window]
+                                                                    { ModalDriver::pressButton (window, "Cancel"); }); });
+
+        RunResult result;
+        result.finished = download.runThread (juce::Thread::Priority::normal);
+        result.statuses = download.getStatusLog();
+        result.commands = download.getCommandLog();
+        result.rightsRequested = download.wereRightsRequested();
         return result;
     }
 
-    const juce::String temp()
+    static juce::OwnedArray<InstallTask> makeTasks (std::initializer_list<std::pair<int, juce::StringArray>> list)
     {
-        return getTempFolderPath();
+        juce::OwnedArray<InstallTask> tasks;
+        for (auto& t : list)
+            tasks.add (new InstallTask (t.first, t.second, defaultLocations()));
+        return tasks;
     }
+
+    std::vector<std::string> getPaths() const
+    {
+        std::vector<std::string> paths;
+        for (auto& r : server.getRequests())
+            paths.push_back (r.path);
+        return paths;
+    }
+
+    BundleFixtures::ScratchFolder repository;
+};
+
+juce::StringArray command (std::initializer_list<const char*> words)
+{
+    juce::StringArray result;
+    for (auto* w : words)
+        result.add (juce::String::fromUTF8 (w));
+    return result;
 }
+
+const juce::String temp()
+{
+    return getTempFolderPath();
+}
+} // namespace
 
 //==============================================================================
 TEST (DownloadThread, LabelsDestinationsAndNames)
@@ -198,6 +199,98 @@ TEST (DownloadThread, LabelsDestinationsAndNames)
         EXPECT_TRUE (DownloadThread::isSafeComponentName (good)) << good;
 }
 
+TEST (DownloadThread, BarShowsTheShareOfTheArchiveRead)
+{
+    setLanguage (0);
+    juce::File (temp()).deleteRecursively();
+
+    // An archive of many 1024-byte blocks, stored without compression.
+    BundleFixtures::ScratchFolder source, repository;
+    BundleFixtures::writeBundleWithVersion (source.getFile(), "Alpha.vst", "1.2");
+    juce::MemoryBlock code (20000);
+    juce::Random random (7);
+    random.fillBitsRandomly (code.getData(), code.getSize());
+    source.getChild ("Alpha.vst/Contents/MacOS").createDirectory();
+    source.getChild ("Alpha.vst/Contents/MacOS/binary").replaceWithData (code.getData(), code.getSize());
+
+    juce::ZipFile::Builder builder;
+    for (auto& file : source.getFile().findChildFiles (juce::File::findFiles, true))
+        builder.addFile (file, 0, file.getRelativePathFrom (source.getFile()));
+
+    auto archive = repository.getChild ("Alpha.vst.zip");
+    {
+        juce::FileOutputStream out (archive);
+        ASSERT_TRUE (builder.writeToStream (out, nullptr));
+    }
+
+    ComponentRecord alpha ("Alpha.vst", "VST", "MAC", archive.getFullPathName(), false, false);
+    DownloadThread download ({}, true);
+
+    auto* window = download.getAlertWindow();
+    window->addToDesktop (window->getLookAndFeel().getAlertBoxWindowFlags());
+    window->setVisible (true);
+
+    juce::ProgressBar* bar = nullptr;
+    for (auto* child : window->getChildren())
+        if (auto* found = dynamic_cast<juce::ProgressBar*> (child))
+            bar = found;
+    ASSERT_NE (bar, nullptr);
+
+    auto barValue = [bar]
+    {
+        auto* handler = bar->getAccessibilityHandler();
+        return handler != nullptr && handler->getValueInterface() != nullptr ? handler->getValueInterface()->getCurrentValue() : -1.0;
+    };
+
+    EXPECT_TRUE (download.downloadAndUnpack (alpha));
+    TestEnvironment::runFor (200);
+    EXPECT_DOUBLE_EQ (barValue(), 1.0) << "the bar keeps the share read, whatever else refreshes the window";
+    EXPECT_EQ (download.getStatusLog(), juce::StringArray ("Installing from Disk:\nAlpha VST"));
+    EXPECT_EQ (juce::File (temp() + "/Alpha.vst/Contents/MacOS/binary").getSize(), (juce::int64) code.getSize());
+
+    window->removeFromDesktop();
+}
+
+TEST (PlatformAuthorization, EveryCommandGetsItsOwnAnswer)
+{
+    BundleFixtures::ScratchFolder scratch;
+    auto granting = scratch.getChild ("grant");
+    granting.replaceWithText ("#!/bin/sh\nexec \"$@\"\n", false, false, "\n");
+    granting.setExecutePermission (true);
+
+    PlatformAuthorization::Options options;
+    options.elevationProgram = granting.getFullPathName();
+    options.helperProgram = QUORVELAN_HELPER_PATH;
+    options.runDirectlyWhenRoot = false;
+
+    auto rights = PlatformAuthorization::create (options);
+    ASSERT_NE (rights, nullptr);
+    ASSERT_TRUE (rights->copyRights (PlatformAuthorization::adminRight, 19));
+
+    const auto made = scratch.getChild ("made").getFullPathName();
+    const auto other = scratch.getChild ("other").getFullPathName();
+
+    // An empty argument is never sent: it would split the command in two.
+    EXPECT_FALSE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", "", made }));
+    EXPECT_FALSE (juce::File (made).exists());
+    EXPECT_FALSE (rights->executeWithPrivileges ("/bin/sh", { "-c", "true" }));
+
+    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", made }));
+    EXPECT_TRUE (juce::File (made).isDirectory());
+    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/mv", { "-f", made, other }));
+    EXPECT_TRUE (juce::File (other).isDirectory());
+    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/rm", { "-R", "-f", other }));
+    EXPECT_FALSE (juce::File (other).exists());
+
+    EXPECT_EQ (rights->getCommandLog(), (Commands{ command ({ "/bin/mkdir", "-p", made.toRawUTF8() }),
+                                                   command ({ "/bin/mv", "-f", made.toRawUTF8(), other.toRawUTF8() }),
+                                                   command ({ "/bin/rm", "-R", "-f", other.toRawUTF8() }) }));
+
+    rights->free (PlatformAuthorization::flagDestroyRights);
+    EXPECT_FALSE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", made }));
+    EXPECT_FALSE (juce::File (made).exists());
+}
+
 TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)
 {
     QUORVELAN_RUN_IN_PRIVATE_ROOT()
@@ -209,20 +302,19 @@ TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)
     addArchive ("Old Plug.vst", "9.9");
     addArchive ("Beta.vst", "2.0");
 
-    useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst") + componentXml ("AU", "Alpha.component")
-                                            + componentXml ("VST", "Old Plug.vst", true))
+    useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst") + componentXml ("AU", "Alpha.component") + componentXml ("VST", "Old Plug.vst", true))
                   + productXml (2, "2.0", componentXml ("VST", "Beta.vst")));
 
     auto result = runTasks (makeTasks ({ { 1, { "AU", "VST" } }, { 2, { "VST" } } }), true);
 
     EXPECT_TRUE (result.finished);
     EXPECT_TRUE (result.rightsRequested);
-    EXPECT_EQ (getPaths(), (std::vector<std::string> { "/plugrepo/components/MAC/Alpha.component.zip",
-                                                       "/plugrepo/components/MAC/Alpha.vst.zip",
-                                                       "/plugrepo/components/MAC/Old%20Plug.vst.zip",
-                                                       "/plugrepo/components/MAC/Beta.vst.zip" }));
+    EXPECT_EQ (getPaths(), (std::vector<std::string>{ "/plugrepo/components/MAC/Alpha.component.zip",
+                                                      "/plugrepo/components/MAC/Alpha.vst.zip",
+                                                      "/plugrepo/components/MAC/Old%20Plug.vst.zip",
+                                                      "/plugrepo/components/MAC/Beta.vst.zip" }));
 
-    const Commands expected {
+    const Commands expected{
         command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/Components/" }),
         command ({ "/bin/mv", "-f", (temp() + "/Alpha.component").toRawUTF8(), "/Library/Audio/Plug-Ins/Components/" }),
         command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Alpha.vst" }),
@@ -268,8 +360,8 @@ TEST_F (InstallOnline, UninstallRemovesWithoutDownloading)
     auto result = runTasks (makeTasks ({ { 1, { "VST", "AU" } } }), false);
 
     EXPECT_TRUE (server.getRequests().empty());
-    EXPECT_EQ (result.commands, (Commands { command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Alpha.vst" }),
-                                            command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/Components/Alpha.component" }) }));
+    EXPECT_EQ (result.commands, (Commands{ command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Alpha.vst" }),
+                                           command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/Components/Alpha.component" }) }));
     EXPECT_EQ (result.statuses, juce::StringArray ({ "Preparing Uninstallation", "Uninstalling:\nAlpha VST",
                                                      "Uninstalling:\nAlpha AU", "Completing Uninstallation..." }));
     EXPECT_FALSE (juce::File (vstFolder + "Alpha.vst").exists());
@@ -304,7 +396,7 @@ TEST_F (InstallOnline, CancelDuringADownloadChangesNothingInstalled)
     EXPECT_LT (juce::Time::getMillisecondCounter() - started, 8000u) << "the download under way is aborted";
     EXPECT_FALSE (result.rightsRequested);
     EXPECT_TRUE (result.commands.isEmpty());
-    EXPECT_EQ (getPaths(), std::vector<std::string> { "/plugrepo/components/MAC/Alpha.vst.zip" }) << "later tasks are skipped";
+    EXPECT_EQ (getPaths(), std::vector<std::string>{ "/plugrepo/components/MAC/Alpha.vst.zip" }) << "later tasks are skipped";
     EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.0f);
     EXPECT_FALSE (juce::File (vstFolder + "Beta.vst").exists());
     EXPECT_EQ (result.statuses[result.statuses.size() - 1], "Completing Installation...");
@@ -314,7 +406,7 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
 {
     QUORVELAN_RUN_IN_PRIVATE_ROOT()
 
-    const juce::StringArray names { "NoLength.vst", "Dropped.vst", "Truncated.vst", "Corrupt.vst", "Missing.vst", "Wrong.vst", "Stale.vst" };
+    const juce::StringArray names{ "NoLength.vst", "Dropped.vst", "Truncated.vst", "Corrupt.vst", "Missing.vst", "Wrong.vst", "Stale.vst", "Blocked.vst" };
     juce::String components;
 
     for (auto& name : names)
@@ -322,7 +414,7 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
         BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
         components << componentXml ("VST", name);
 
-        if (name != "Missing.vst" && name != "Wrong.vst")
+        if (name != "Missing.vst" && name != "Wrong.vst" && name != "Blocked.vst")
             addArchive (name, "2.0");
     }
 
@@ -330,6 +422,11 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
     BundleFixtures::ScratchFolder other;
     BundleFixtures::writeBundleWithVersion (other.getFile(), "Other.vst", "2.0");
     writeArchive ("Wrong.vst", other.getFile(), {});
+
+    // An archive whose bundle cannot be unpacked whole: a file stands where a folder must go.
+    BundleFixtures::ScratchFolder blocked;
+    BundleFixtures::writeBundleWithVersion (blocked.getFile(), "Blocked.vst", "2.0");
+    writeArchive ("Blocked.vst", blocked.getFile(), { { "Blocked.vst/Contents/MacOS", "a file" }, { "Blocked.vst/Contents/MacOS/binary", "code" }, { "Blocked.vst/Contents/Resources/late.txt", "late" } });
 
     // A copy left in the temporary folder by an earlier run is never installed.
     BundleFixtures::writeBundleWithVersion (juce::File (temp()), "Stale.vst", "7.0");
@@ -354,9 +451,10 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
         if (name != "NoLength.vst")
             EXPECT_FLOAT_EQ (installedVersion (vstFolder, name), 1.0f) << name;
 
-    EXPECT_EQ (result.commands, (Commands { command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/NoLength.vst" }),
-                                            command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-                                            command ({ "/bin/mv", "-f", (temp() + "/NoLength.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+    EXPECT_EQ (result.commands, (Commands{ command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/NoLength.vst" }),
+                                           command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+                                           command ({ "/bin/mv", "-f", (temp() + "/NoLength.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+    EXPECT_FALSE (juce::File (temp() + "/Blocked.vst").exists()) << "an unfinished copy is not kept";
 }
 
 TEST_F (InstallOnline, UnsafeNamesAndEntriesTouchNothingOutside)
@@ -394,8 +492,8 @@ TEST_F (InstallOnline, UnsafeNamesAndEntriesTouchNothingOutside)
     EXPECT_FALSE (juce::File (juce::File (temp()).getParentDirectory().getParentDirectory().getChildFile ("Escaped.txt")).exists());
     EXPECT_FALSE (juce::File ("/tmp/Absolute.txt").exists());
 
-    EXPECT_EQ (result.commands, (Commands { command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-                                            command ({ "/bin/mv", "-f", (temp() + "/Climber.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+    EXPECT_EQ (result.commands, (Commands{ command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+                                           command ({ "/bin/mv", "-f", (temp() + "/Climber.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
 
     for (auto& c : uninstall.commands)
         EXPECT_EQ (c.joinIntoString (" "), "/bin/rm -R -f /Library/Audio/Plug-Ins/VST/Climber.vst");
