@@ -7,13 +7,13 @@
 
 namespace
 {
-    const juce::Colour textColour (198, 253, 254);
+const juce::Colour textColour (198, 253, 254);
 
-    juce::String makeWindowTitle()
-    {
-        return TRANS ("TXT_APP_TITLE") + " v" + getVersionText();
-    }
+juce::String makeWindowTitle()
+{
+    return TRANS ("TXT_APP_TITLE") + " v" + getVersionText();
 }
+} // namespace
 
 KestruneMainWindow::KestruneMainWindow()
     : juce::DocumentWindow (makeWindowTitle(), juce::Colours::lightgrey, juce::DocumentWindow::closeButton, true)

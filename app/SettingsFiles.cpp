@@ -3,7 +3,7 @@
 juce::String SettingsFiles::getSettingsFolderPath()
 {
     return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getFullPathName()
-         + "/Quorvelan/";
+           + "/Quorvelan/";
 }
 
 juce::File SettingsFiles::getSettingsFolder()

@@ -164,7 +164,7 @@ void ProductCatalogue::removeDuplicateProducts()
             const auto survivorVersion = survivor->second->getLatestVersion();
             const auto nextVersion = next->second->getLatestVersion();
             const bool keepSurvivor = survivorVersion > nextVersion
-                                   || (survivorVersion == nextVersion && next->second->isOnline());
+                                      || (survivorVersion == nextVersion && next->second->isOnline());
 
             if (keepSurvivor)
             {
@@ -200,7 +200,7 @@ juce::String ProductCatalogue::getOfflineRepositoryFolder() const
         return offlineRepositoryPath + "/";
 
     return juce::File::getSpecialLocation (juce::File::commonApplicationDataDirectory).getFullPathName()
-         + "/Quorvelan/PluginManagerOfflineRepository/";
+           + "/Quorvelan/PluginManagerOfflineRepository/";
 }
 
 juce::String ProductCatalogue::makeDownloadUrl (bool online, const juce::String& componentName) const
@@ -278,17 +278,20 @@ ProductRecord* ProductCatalogue::findProductById (int id) const noexcept
 
 bool ProductCatalogue::anyInstalled() const
 {
-    return std::any_of (productsInOrder.begin(), productsInOrder.end(), [] (auto* p) { return p->isInstalled(); });
+    return std::any_of (productsInOrder.begin(), productsInOrder.end(), [] (auto* p)
+                        { return p->isInstalled(); });
 }
 
 bool ProductCatalogue::anyNotFullyInstalled() const
 {
-    return std::any_of (productsInOrder.begin(), productsInOrder.end(), [] (auto* p) { return ! p->isFullyInstalled(); });
+    return std::any_of (productsInOrder.begin(), productsInOrder.end(), [] (auto* p)
+                        { return ! p->isFullyInstalled(); });
 }
 
 bool ProductCatalogue::anyUpdateAvailable() const
 {
-    return std::any_of (productsInOrder.begin(), productsInOrder.end(), [] (auto* p) { return ! p->getOutOfDateComponents().isEmpty(); });
+    return std::any_of (productsInOrder.begin(), productsInOrder.end(), [] (auto* p)
+                        { return ! p->getOutOfDateComponents().isEmpty(); });
 }
 
 bool ProductCatalogue::buildUninstallAllTasks (juce::OwnedArray<InstallTask>& tasks) const
@@ -325,15 +328,43 @@ bool ProductCatalogue::buildUpdateAllTasks (juce::OwnedArray<InstallTask>& tasks
 }
 
 //==============================================================================
-void ProductCatalogue::setRtasInstallFolder (juce::String path) { if (path.isNotEmpty()) rtasInstallFolder = withSeparator (path); }
-void ProductCatalogue::setVstInstallFolder (juce::String path) { if (path.isNotEmpty()) vstInstallFolder = withSeparator (path); }
-void ProductCatalogue::setVst64InstallFolder (juce::String path) { if (path.isNotEmpty()) vst64InstallFolder = withSeparator (path); }
-void ProductCatalogue::setAuInstallFolder (juce::String path) { if (path.isNotEmpty()) auInstallFolder = withSeparator (path); }
+void ProductCatalogue::setRtasInstallFolder (juce::String path)
+{
+    if (path.isNotEmpty())
+        rtasInstallFolder = withSeparator (path);
+}
+void ProductCatalogue::setVstInstallFolder (juce::String path)
+{
+    if (path.isNotEmpty())
+        vstInstallFolder = withSeparator (path);
+}
+void ProductCatalogue::setVst64InstallFolder (juce::String path)
+{
+    if (path.isNotEmpty())
+        vst64InstallFolder = withSeparator (path);
+}
+void ProductCatalogue::setAuInstallFolder (juce::String path)
+{
+    if (path.isNotEmpty())
+        auInstallFolder = withSeparator (path);
+}
 
-juce::String ProductCatalogue::getRtasInstallFolder() const { return rtasInstallFolder.isNotEmpty() ? rtasInstallFolder : getDefaultRtasFolder(); }
-juce::String ProductCatalogue::getVstInstallFolder() const { return vstInstallFolder.isNotEmpty() ? vstInstallFolder : getDefaultVstFolder(); }
-juce::String ProductCatalogue::getVst64InstallFolder() const { return vst64InstallFolder.isNotEmpty() ? vst64InstallFolder : getDefaultVst64Folder(); }
-juce::String ProductCatalogue::getAuInstallFolder() const { return auInstallFolder.isNotEmpty() ? auInstallFolder : getDefaultAuFolder(); }
+juce::String ProductCatalogue::getRtasInstallFolder() const
+{
+    return rtasInstallFolder.isNotEmpty() ? rtasInstallFolder : getDefaultRtasFolder();
+}
+juce::String ProductCatalogue::getVstInstallFolder() const
+{
+    return vstInstallFolder.isNotEmpty() ? vstInstallFolder : getDefaultVstFolder();
+}
+juce::String ProductCatalogue::getVst64InstallFolder() const
+{
+    return vst64InstallFolder.isNotEmpty() ? vst64InstallFolder : getDefaultVst64Folder();
+}
+juce::String ProductCatalogue::getAuInstallFolder() const
+{
+    return auInstallFolder.isNotEmpty() ? auInstallFolder : getDefaultAuFolder();
+}
 
 bool ProductCatalogue::isInDefaultFolder (juce::String path, juce::String defaultFolder)
 {
@@ -350,7 +381,19 @@ bool ProductCatalogue::isInDefaultFolder (juce::String path, juce::String defaul
     return juce::File::isAbsolutePath (path) && juce::File (path).isAChildOf (juce::File (defaultFolder));
 }
 
-bool ProductCatalogue::isInDefaultRtasFolder (juce::String path) const { return isInDefaultFolder (path, getDefaultRtasFolder()); }
-bool ProductCatalogue::isInDefaultVstFolder (juce::String path) const { return isInDefaultFolder (path, getDefaultVstFolder()); }
-bool ProductCatalogue::isInDefaultVst64Folder (juce::String path) const { return isInDefaultFolder (path, getDefaultVst64Folder()); }
-bool ProductCatalogue::isInDefaultAuFolder (juce::String path) const { return isInDefaultFolder (path, getDefaultAuFolder()); }
+bool ProductCatalogue::isInDefaultRtasFolder (juce::String path) const
+{
+    return isInDefaultFolder (path, getDefaultRtasFolder());
+}
+bool ProductCatalogue::isInDefaultVstFolder (juce::String path) const
+{
+    return isInDefaultFolder (path, getDefaultVstFolder());
+}
+bool ProductCatalogue::isInDefaultVst64Folder (juce::String path) const
+{
+    return isInDefaultFolder (path, getDefaultVst64Folder());
+}
+bool ProductCatalogue::isInDefaultAuFolder (juce::String path) const
+{
+    return isInDefaultFolder (path, getDefaultAuFolder());
+}

@@ -1,7 +1,8 @@
 #include "catalogue/WebReader.h"
 
 WebReader::WebReader (const juce::URL& url, bool usePost, juce::Thread* taskThread)
-    : stream (url, usePost), task (taskThread)
+    : stream (url, usePost)
+    , task (taskThread)
 {
     if (task != nullptr)
     {

@@ -31,7 +31,7 @@ private:
 
     juce::WebInputStream stream;
     juce::Thread* task;
-    std::atomic<bool> cancelled { false };
+    std::atomic<bool> cancelled{ false };
     bool connected = false;
 
     JUCE_DECLARE_NON_COPYABLE (WebReader)

@@ -12,11 +12,11 @@ int currentLanguageIndex = 0;
 
 namespace
 {
-    juce::File getLocalFile()
-    {
-        return SettingsFiles::getSettingsFile ("local");
-    }
+juce::File getLocalFile()
+{
+    return SettingsFiles::getSettingsFile ("local");
 }
+} // namespace
 
 int chooseLanguageForLocale (const char* localeIdentifier)
 {

@@ -5,14 +5,14 @@
 // The only programs ever run with administrator rights.
 namespace PrivilegedTools
 {
-    inline constexpr const char* allowed[] = { "/bin/rm", "/bin/mkdir", "/bin/mv" };
+inline constexpr const char* allowed[] = { "/bin/rm", "/bin/mkdir", "/bin/mv" };
 
-    inline bool isAllowed (const char* path)
-    {
-        for (auto* tool : allowed)
-            if (std::strcmp (tool, path) == 0)
-                return true;
+inline bool isAllowed (const char* path)
+{
+    for (auto* tool : allowed)
+        if (std::strcmp (tool, path) == 0)
+            return true;
 
-        return false;
-    }
+    return false;
 }
+} // namespace PrivilegedTools

@@ -9,23 +9,23 @@
 
 namespace
 {
-    struct ArgumentVector
+struct ArgumentVector
+{
+    explicit ArgumentVector (const juce::StringArray& arguments)
     {
-        explicit ArgumentVector (const juce::StringArray& arguments)
-        {
-            for (auto& a : arguments)
-                storage.push_back (a.toStdString());
+        for (auto& a : arguments)
+            storage.push_back (a.toStdString());
 
-            for (auto& s : storage)
-                pointers.push_back (const_cast<char*> (s.c_str()));
+        for (auto& s : storage)
+            pointers.push_back (const_cast<char*> (s.c_str()));
 
-            pointers.push_back (nullptr);
-        }
+        pointers.push_back (nullptr);
+    }
 
-        std::vector<std::string> storage;
-        std::vector<char*> pointers;
-    };
-}
+    std::vector<std::string> storage;
+    std::vector<char*> pointers;
+};
+} // namespace
 
 int ProcessRunner::wait (int processId)
 {

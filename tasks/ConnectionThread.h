@@ -15,7 +15,7 @@ public:
     void run() override;
 
 private:
-    ProgressMirror buildProgress { *this };
+    ProgressMirror buildProgress{ *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConnectionThread)
 };

@@ -7,9 +7,9 @@
 #include "tasks/TaskWindow.h"
 
 LoginThread::LoginThread (const juce::String& emailToUse, const juce::String& passwordToUse)
-    : juce::ThreadWithProgressWindow (TRANS ("MSG_LOGGING_IN"), true, true, TaskWindow::stopTimeoutMs, TaskWindow::cancelButtonText),
-      email (emailToUse),
-      password (passwordToUse)
+    : juce::ThreadWithProgressWindow (TRANS ("MSG_LOGGING_IN"), true, true, TaskWindow::stopTimeoutMs, TaskWindow::cancelButtonText)
+    , email (emailToUse)
+    , password (passwordToUse)
 {
 }
 

@@ -25,7 +25,7 @@ private:
     juce::MemoryBlock reply;
     juce::String email;
     juce::String password;
-    std::atomic<bool> loggedIn { false };
+    std::atomic<bool> loggedIn{ false };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LoginThread)
 };

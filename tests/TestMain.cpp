@@ -17,7 +17,8 @@ int main (int argc, char** argv)
 
     // Without an application factory JUCE installs no X error handlers, and a bare X server
     // would end the process on its first harmless error.
-    juce::JUCEApplicationBase::createInstance = [] () -> juce::JUCEApplicationBase* { return nullptr; };
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
+    { return nullptr; };
     juce::ScopedJuceInitialiser_GUI juce;
 
     return RUN_ALL_TESTS();

@@ -15,66 +15,66 @@
 
 namespace
 {
-    bool readCommand (std::vector<std::string>& arguments)
+bool readCommand (std::vector<std::string>& arguments)
+{
+    arguments.clear();
+    std::string current;
+
+    for (;;)
     {
-        arguments.clear();
-        std::string current;
+        auto c = std::getc (stdin);
 
-        for (;;)
+        if (c == EOF)
+            return false;
+
+        if (c != 0)
         {
-            auto c = std::getc (stdin);
-
-            if (c == EOF)
-                return false;
-
-            if (c != 0)
-            {
-                current.push_back ((char) c);
-                continue;
-            }
-
-            if (current.empty())
-                return true;
-
-            arguments.push_back (current);
-            current.clear();
-        }
-    }
-
-    int run (const std::vector<std::string>& arguments)
-    {
-        if (arguments.empty() || ! PrivilegedTools::isAllowed (arguments[0].c_str()))
-            return -1;
-
-        std::vector<char*> argv;
-
-        for (auto& a : arguments)
-            argv.push_back (const_cast<char*> (a.c_str()));
-
-        argv.push_back (nullptr);
-
-        auto pid = fork();
-
-        if (pid < 0)
-            return -1;
-
-        if (pid == 0)
-        {
-            std::freopen ("/dev/null", "r", stdin);
-            std::freopen ("/dev/null", "w", stdout);
-            execv (argv[0], argv.data());
-            _exit (127);
+            current.push_back ((char) c);
+            continue;
         }
 
-        int status = 0;
+        if (current.empty())
+            return true;
 
-        while (waitpid (pid, &status, 0) < 0)
-            if (errno != EINTR)
-                return -1;
-
-        return WIFEXITED (status) ? WEXITSTATUS (status) : -1;
+        arguments.push_back (current);
+        current.clear();
     }
 }
+
+int run (const std::vector<std::string>& arguments)
+{
+    if (arguments.empty() || ! PrivilegedTools::isAllowed (arguments[0].c_str()))
+        return -1;
+
+    std::vector<char*> argv;
+
+    for (auto& a : arguments)
+        argv.push_back (const_cast<char*> (a.c_str()));
+
+    argv.push_back (nullptr);
+
+    auto pid = fork();
+
+    if (pid < 0)
+        return -1;
+
+    if (pid == 0)
+    {
+        std::freopen ("/dev/null", "r", stdin);
+        std::freopen ("/dev/null", "w", stdout);
+        execv (argv[0], argv.data());
+        _exit (127);
+    }
+
+    int status = 0;
+
+    while (waitpid (pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return -1;
+
+    return WIFEXITED (status) ? WEXITSTATUS (status) : -1;
+}
+} // namespace
 
 int main()
 {

@@ -13,23 +13,23 @@
 
 namespace
 {
-    class StartUp : public testing::Test
+class StartUp : public testing::Test
+{
+protected:
+    void SetUp() override
     {
-    protected:
-        void SetUp() override
-        {
-            if (! TestEnvironment::isChildProcess())
-                home = TestEnvironment::useFreshHome();
+        if (! TestEnvironment::isChildProcess())
+            home = TestEnvironment::useFreshHome();
 
-            SettingsFiles::createSettingsFolder();
-            setLanguage (0);
-        }
+        SettingsFiles::createSettingsFolder();
+        setLanguage (0);
+    }
 
-        juce::File initFile() const { return SettingsFiles::getSettingsFile ("init"); }
+    juce::File initFile() const { return SettingsFiles::getSettingsFile ("init"); }
 
-        juce::File home;
-    };
-}
+    juce::File home;
+};
+} // namespace
 
 TEST (ExceptionReport, NamesFileLineAndWhatHappened)
 {
@@ -66,7 +66,7 @@ TEST_F (StartUp, AcceptingTheLicenceWritesInit)
     bool escapeClosed = true;
 
     driver.whenModalAppears ([&] (juce::Component& modal)
-    {
+                             {
         driver.seenTitles.add (ModalDriver::getTitle (modal));
         driver.seenMessages.add (ModalDriver::getMessage (modal));
         buttons = ModalDriver::getButtonTexts (modal);
@@ -75,8 +75,7 @@ TEST_F (StartUp, AcceptingTheLicenceWritesInit)
         modal.keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
         escapeClosed = ! modal.isCurrentlyModal();
 
-        ModalDriver::pressButton (modal, "Accept");
-    });
+        ModalDriver::pressButton (modal, "Accept"); });
 
     KestruneMainWindow window;
 
@@ -116,10 +115,9 @@ TEST_F (StartUp, InitWrittenInSpanishStillSaysEnglish)
     ModalDriver driver;
     juce::StringArray buttons;
     driver.whenModalAppears ([&] (juce::Component& modal)
-    {
+                             {
         buttons = ModalDriver::getButtonTexts (modal);
-        ModalDriver::pressButton (modal, TRANS ("Accept"));
-    });
+        ModalDriver::pressButton (modal, TRANS ("Accept")); });
 
     KestruneMainWindow window;
 

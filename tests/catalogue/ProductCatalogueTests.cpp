@@ -11,31 +11,31 @@
 
 namespace
 {
-    ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, double* progress = nullptr)
-    {
-        auto& catalogue = ProductCatalogue::getInstance();
-        catalogue.dropOnlineComponents();
-        catalogue.dropOfflineComponents();
-        catalogue.useComponentsXml (juce::parseXML (xml), online);
-        catalogue.buildFromXml (progress);
-        return catalogue;
-    }
-
-    juce::String product (int id, const char* title, const char* latest, int order, const juce::String& components = {})
-    {
-        return "<product id=\"" + juce::String (id) + "\"><product_title>" + title + "</product_title>"
-             + "<latest_version>" + latest + "</latest_version><display_order>" + juce::String (order)
-             + "</display_order>" + components + "</product>";
-    }
-
-    juce::StringArray titlesInOrder (const ProductCatalogue& catalogue)
-    {
-        juce::StringArray titles;
-        for (int i = 0; i < catalogue.getNumProducts(); ++i)
-            titles.add (catalogue.getProduct (i)->getTitle());
-        return titles;
-    }
+ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, double* progress = nullptr)
+{
+    auto& catalogue = ProductCatalogue::getInstance();
+    catalogue.dropOnlineComponents();
+    catalogue.dropOfflineComponents();
+    catalogue.useComponentsXml (juce::parseXML (xml), online);
+    catalogue.buildFromXml (progress);
+    return catalogue;
 }
+
+juce::String product (int id, const char* title, const char* latest, int order, const juce::String& components = {})
+{
+    return "<product id=\"" + juce::String (id) + "\"><product_title>" + title + "</product_title>"
+           + "<latest_version>" + latest + "</latest_version><display_order>" + juce::String (order)
+           + "</display_order>" + components + "</product>";
+}
+
+juce::StringArray titlesInOrder (const ProductCatalogue& catalogue)
+{
+    juce::StringArray titles;
+    for (int i = 0; i < catalogue.getNumProducts(); ++i)
+        titles.add (catalogue.getProduct (i)->getTitle());
+    return titles;
+}
+} // namespace
 
 TEST (ProductCatalogue, OneRecordPerIdKeepsTheHighestVersion)
 {
@@ -113,10 +113,10 @@ TEST (ProductCatalogue, ReadsProductsInDisplayOrder)
 TEST (ProductCatalogue, ComponentsAndTheirArchiveAddresses)
 {
     auto components = juce::String ("<component platform=\"MAC\" format=\"VST\">My Plug.vst</component>")
-                    + "<component platform=\"mac\" format=\"AU\">Skipped.component</component>"
-                    + "<component format=\"AU\">NoPlatform.component</component>"
-                    + "<COMPONENT PLATFORM=\"MAC\" FORMAT=\"AU\" ACTION=\"REMOVE\">Old Plug.component</COMPONENT>"
-                    + "<component platform=\"MAC\" format=\"RTAS\" action=\"remove\">Kept.dpm</component>";
+                      + "<component platform=\"mac\" format=\"AU\">Skipped.component</component>"
+                      + "<component format=\"AU\">NoPlatform.component</component>"
+                      + "<COMPONENT PLATFORM=\"MAC\" FORMAT=\"AU\" ACTION=\"REMOVE\">Old Plug.component</COMPONENT>"
+                      + "<component platform=\"MAC\" format=\"RTAS\" action=\"remove\">Kept.dpm</component>";
 
     for (bool online : { true, false })
     {
@@ -170,10 +170,10 @@ TEST (ProductCatalogue, InstallFoldersAndDefaultFolderTests)
         bool inVst;
     };
 
-    for (auto c : { Case { "/Library/Audio/Plug-Ins/VST", true }, Case { "/Library/Audio/Plug-Ins/VST/", true },
-                    Case { "/Library/Audio/Plug-Ins/VST/Vendor/Sub", true }, Case { "/Library/Audio/Plug-Ins/VST3", false },
-                    Case { "/Library/Audio/Plug-Ins/VST3/", false }, Case { "/Library/Audio/Plug-Ins", false },
-                    Case { "", false }, Case { "relative/VST", false } })
+    for (auto c : { Case{ "/Library/Audio/Plug-Ins/VST", true }, Case{ "/Library/Audio/Plug-Ins/VST/", true },
+                    Case{ "/Library/Audio/Plug-Ins/VST/Vendor/Sub", true }, Case{ "/Library/Audio/Plug-Ins/VST3", false },
+                    Case{ "/Library/Audio/Plug-Ins/VST3/", false }, Case{ "/Library/Audio/Plug-Ins", false },
+                    Case{ "", false }, Case{ "relative/VST", false } })
         EXPECT_EQ (catalogue.isInDefaultVstFolder (c.path), c.inVst) << c.path;
 
     EXPECT_TRUE (catalogue.isInDefaultAuFolder ("/Library/Audio/Plug-Ins/Components/X"));
@@ -217,7 +217,7 @@ TEST (CatalogueOnSystemPaths, ScanFindsInstalledBundlesAndBuildsBulkTasks)
     auto components = [] (const char* name)
     {
         return juce::String ("<component platform=\"MAC\" format=\"VST\">") + name + ".vst</component>"
-             + "<component platform=\"MAC\" format=\"AU\">" + name + ".component</component>";
+               + "<component platform=\"MAC\" format=\"AU\">" + name + ".component</component>";
     };
 
     auto& catalogue = buildCatalogue ("<r>" + product (1, "Alpha", "1.2", 1, components ("Alpha"))

@@ -10,61 +10,61 @@ using TestEnvironment::ScopedEnvironmentVariable;
 
 namespace
 {
-    class Language : public testing::Test
+class Language : public testing::Test
+{
+protected:
+    void SetUp() override
     {
-    protected:
-        void SetUp() override
-        {
-            TestEnvironment::useFreshHome();
-            SettingsFiles::createSettingsFolder();
-        }
-
-        void TearDown() override { setLanguage (0); }
-
-        static juce::File localFile() { return SettingsFiles::getSettingsFile ("local"); }
-
-        static void writeLocal (const juce::String& text) { ASSERT_TRUE (localFile().replaceWithText (text)); }
-
-        static juce::String localLanguage()
-        {
-            auto root = juce::parseXML (localFile());
-            return root != nullptr ? root->getStringAttribute ("language") : juce::String ("<unreadable>");
-        }
-    };
-
-    // The settings a user's session may carry, in the order the C library reads them.
-    struct LocaleSettings
-    {
-        const char* lcAll;
-        const char* lcMessages;
-        const char* lang;
-    };
-
-    int chooseWith (LocaleSettings settings)
-    {
-        ScopedEnvironmentVariable a ("LC_ALL", settings.lcAll);
-        ScopedEnvironmentVariable m ("LC_MESSAGES", settings.lcMessages);
-        ScopedEnvironmentVariable l ("LANG", settings.lang);
-        return chooseLanguage();
+        TestEnvironment::useFreshHome();
+        SettingsFiles::createSettingsFolder();
     }
 
-    juce::StringArray readKeys (const juce::String& csv)
+    void TearDown() override { setLanguage (0); }
+
+    static juce::File localFile() { return SettingsFiles::getSettingsFile ("local"); }
+
+    static void writeLocal (const juce::String& text) { ASSERT_TRUE (localFile().replaceWithText (text)); }
+
+    static juce::String localLanguage()
     {
-        juce::StringArray keys;
-
-        for (auto& line : juce::StringArray::fromLines (csv))
-            if (line.startsWithChar ('"'))
-                keys.add (line.fromFirstOccurrenceOf ("\"", false, false).upToFirstOccurrenceOf ("\"=\"", false, false));
-
-        return keys;
+        auto root = juce::parseXML (localFile());
+        return root != nullptr ? root->getStringAttribute ("language") : juce::String ("<unreadable>");
     }
+};
 
-    juce::String readEntry (const char* name)
-    {
-        auto stream = ResourceArchive::getInstance().createStreamFor (name);
-        return stream != nullptr ? stream->readEntireStreamAsString() : juce::String();
-    }
+// The settings a user's session may carry, in the order the C library reads them.
+struct LocaleSettings
+{
+    const char* lcAll;
+    const char* lcMessages;
+    const char* lang;
+};
+
+int chooseWith (LocaleSettings settings)
+{
+    ScopedEnvironmentVariable a ("LC_ALL", settings.lcAll);
+    ScopedEnvironmentVariable m ("LC_MESSAGES", settings.lcMessages);
+    ScopedEnvironmentVariable l ("LANG", settings.lang);
+    return chooseLanguage();
 }
+
+juce::StringArray readKeys (const juce::String& csv)
+{
+    juce::StringArray keys;
+
+    for (auto& line : juce::StringArray::fromLines (csv))
+        if (line.startsWithChar ('"'))
+            keys.add (line.fromFirstOccurrenceOf ("\"", false, false).upToFirstOccurrenceOf ("\"=\"", false, false));
+
+    return keys;
+}
+
+juce::String readEntry (const char* name)
+{
+    auto stream = ResourceArchive::getInstance().createStreamFor (name);
+    return stream != nullptr ? stream->readEntireStreamAsString() : juce::String();
+}
+} // namespace
 
 TEST (PlatformLocale, IdentifierFromLocaleSettings)
 {
@@ -74,9 +74,9 @@ TEST (PlatformLocale, IdentifierFromLocaleSettings)
         const char* identifier;
     };
 
-    for (auto c : { Case { "es_MX.UTF-8", "es_MX" }, Case { "de_DE@euro", "de_DE" },
-                    Case { "en_US.utf8@mod", "en_US" }, Case { "fr_FR", "fr_FR" }, Case { "es", "es" },
-                    Case { "C", "" }, Case { "C.UTF-8", "" }, Case { "POSIX", "" }, Case { "", "" } })
+    for (auto c : { Case{ "es_MX.UTF-8", "es_MX" }, Case{ "de_DE@euro", "de_DE" },
+                    Case{ "en_US.utf8@mod", "en_US" }, Case{ "fr_FR", "fr_FR" }, Case{ "es", "es" },
+                    Case{ "C", "" }, Case{ "C.UTF-8", "" }, Case{ "POSIX", "" }, Case{ "", "" } })
         EXPECT_EQ (PlatformLocale::identifierFromSetting (c.setting), c.identifier) << c.setting;
 
     {

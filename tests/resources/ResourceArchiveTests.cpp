@@ -4,46 +4,46 @@
 
 namespace
 {
-    struct Picture
-    {
-        const char* name;
-        int width, height;
-    };
+struct Picture
+{
+    const char* name;
+    int width, height;
+};
 
-    const Picture pictures[] = {
-        { "Art/back_icon.png", 43, 43 },
-        { "Art/backdrop_screen_blank.png", 785, 480 },
-        { "Art/backdrop_screen_logo.png", 785, 480 },
-        { "Art/blue_box_languages.png", 785, 480 },
-        { "Art/close_icon.png", 43, 43 },
-        { "Art/download_1.png", 204, 204 },
-        { "Art/download_2.png", 204, 204 },
-        { "Art/download_3.png", 204, 204 },
-        { "Art/existing_1.png", 204, 204 },
-        { "Art/existing_2.png", 204, 204 },
-        { "Art/existing_3.png", 204, 204 },
-        { "Art/forgotten_password_screen.png", 785, 480 },
-        { "Art/install_all.png", 133, 29 },
-        { "Art/install_icon.png", 43, 43 },
-        { "Art/login_screen_boxes.png", 785, 480 },
-        { "Art/next.png", 43, 43 },
-        { "Art/next_icon.png", 43, 43 },
-        { "Art/register_box_1.png", 204, 204 },
-        { "Art/register_box_2.png", 204, 204 },
-        { "Art/register_box_3.png", 204, 204 },
-        { "Art/registration_screen_1_boxes.png", 785, 480 },
-        { "Art/registration_screen_2_boxes.png", 785, 480 },
-        { "Art/remove_all.png", 133, 29 },
-        { "Art/settings_icon.png", 43, 43 },
-        { "Art/shine_all.png", 133, 29 },
-        { "Art/status_screen_box_overlay.png", 785, 480 },
-        { "Art/trash_icon.png", 43, 43 },
-        { "Art/trash_small.png", 26, 26 },
-        { "Art/update_all.png", 133, 29 },
-        { "Art/update_icon.png", 43, 43 },
-        { "Art/x.png", 43, 43 },
-    };
-}
+const Picture pictures[] = {
+    { "Art/back_icon.png", 43, 43 },
+    { "Art/backdrop_screen_blank.png", 785, 480 },
+    { "Art/backdrop_screen_logo.png", 785, 480 },
+    { "Art/blue_box_languages.png", 785, 480 },
+    { "Art/close_icon.png", 43, 43 },
+    { "Art/download_1.png", 204, 204 },
+    { "Art/download_2.png", 204, 204 },
+    { "Art/download_3.png", 204, 204 },
+    { "Art/existing_1.png", 204, 204 },
+    { "Art/existing_2.png", 204, 204 },
+    { "Art/existing_3.png", 204, 204 },
+    { "Art/forgotten_password_screen.png", 785, 480 },
+    { "Art/install_all.png", 133, 29 },
+    { "Art/install_icon.png", 43, 43 },
+    { "Art/login_screen_boxes.png", 785, 480 },
+    { "Art/next.png", 43, 43 },
+    { "Art/next_icon.png", 43, 43 },
+    { "Art/register_box_1.png", 204, 204 },
+    { "Art/register_box_2.png", 204, 204 },
+    { "Art/register_box_3.png", 204, 204 },
+    { "Art/registration_screen_1_boxes.png", 785, 480 },
+    { "Art/registration_screen_2_boxes.png", 785, 480 },
+    { "Art/remove_all.png", 133, 29 },
+    { "Art/settings_icon.png", 43, 43 },
+    { "Art/shine_all.png", 133, 29 },
+    { "Art/status_screen_box_overlay.png", 785, 480 },
+    { "Art/trash_icon.png", 43, 43 },
+    { "Art/trash_small.png", 26, 26 },
+    { "Art/update_all.png", 133, 29 },
+    { "Art/update_icon.png", 43, 43 },
+    { "Art/x.png", 43, 43 },
+};
+} // namespace
 
 TEST (ResourceArchive, HoldsExactlyTheArtworkAndTables)
 {
@@ -54,7 +54,7 @@ TEST (ResourceArchive, HoldsExactlyTheArtworkAndTables)
         names.add (zip.getEntry (i)->filename);
     names.sort (false);
 
-    juce::StringArray expected { "Art/", "Art/app_icon.ico", "Localisation/", "Localisation/english.csv", "Localisation/spanish.csv" };
+    juce::StringArray expected{ "Art/", "Art/app_icon.ico", "Localisation/", "Localisation/english.csv", "Localisation/spanish.csv" };
     for (auto& p : pictures)
         expected.add (p.name);
     expected.sort (false);

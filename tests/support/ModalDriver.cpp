@@ -47,14 +47,14 @@ void ModalDriver::whenModalAppears (Action action, Matcher matcher)
 
 void ModalDriver::pressWhenModalAppears (const juce::String& buttonText)
 {
-    auto hasButton = [buttonText] (juce::Component& modal) { return findButton (modal, buttonText) != nullptr; };
+    auto hasButton = [buttonText] (juce::Component& modal)
+    { return findButton (modal, buttonText) != nullptr; };
 
     whenModalAppears ([this, buttonText] (juce::Component& modal)
                       {
                           seenTitles.add (getTitle (modal));
                           seenMessages.add (getMessage (modal));
-                          pressButton (modal, buttonText);
-                      },
+                          pressButton (modal, buttonText); },
                       hasButton);
 }
 

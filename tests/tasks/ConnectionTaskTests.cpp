@@ -12,49 +12,49 @@
 
 namespace
 {
-    class ConnectionOnline : public ServerFixture
+class ConnectionOnline : public ServerFixture
+{
+protected:
+    void SetUp() override
     {
-    protected:
-        void SetUp() override
-        {
-            if (TestEnvironment::isInPrivateRoot())
-                ServerFixture::SetUp();
+        if (TestEnvironment::isInPrivateRoot())
+            ServerFixture::SetUp();
 
-            setLanguage (0);
-        }
+        setLanguage (0);
+    }
 
-        void TearDown() override
-        {
-            if (TestEnvironment::isInPrivateRoot())
-                ServerFixture::TearDown();
-        }
-    };
-
-    // Samples the task window's progress bar while it is up.
-    struct BarWatcher : private juce::Timer
+    void TearDown() override
     {
-        BarWatcher() { startTimer (5); }
-        ~BarWatcher() override { stopTimer(); }
+        if (TestEnvironment::isInPrivateRoot())
+            ServerFixture::TearDown();
+    }
+};
 
-        void timerCallback() override
+// Samples the task window's progress bar while it is up.
+struct BarWatcher : private juce::Timer
+{
+    BarWatcher() { startTimer (5); }
+    ~BarWatcher() override { stopTimer(); }
+
+    void timerCallback() override
+    {
+        if (auto* modal = juce::Component::getCurrentlyModalComponent())
         {
-            if (auto* modal = juce::Component::getCurrentlyModalComponent())
-            {
-                title = modal->getName();
+            title = modal->getName();
 
-                for (auto* child : modal->getChildren())
-                    if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
-                        if (auto* handler = bar->getAccessibilityHandler())
-                            if (auto* value = handler->getValueInterface())
-                                if (values.isEmpty() || values.getLast() != value->getCurrentValue())
-                                    values.add (value->getCurrentValue());
-            }
+            for (auto* child : modal->getChildren())
+                if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
+                    if (auto* handler = bar->getAccessibilityHandler())
+                        if (auto* value = handler->getValueInterface())
+                            if (values.isEmpty() || values.getLast() != value->getCurrentValue())
+                                values.add (value->getCurrentValue());
         }
+    }
 
-        juce::Array<double> values;
-        juce::String title;
-    };
-}
+    juce::Array<double> values;
+    juce::String title;
+};
+} // namespace
 
 TEST_F (ConnectionOnline, BarClimbsAsProductsAreBuilt)
 {

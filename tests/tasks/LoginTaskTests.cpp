@@ -9,39 +9,39 @@
 
 namespace
 {
-    class LoginOnline : public ServerFixture
+class LoginOnline : public ServerFixture
+{
+protected:
+    void SetUp() override
     {
-    protected:
-        void SetUp() override
-        {
-            ServerFixture::SetUp();
-            setLanguage (0);
-            server.addAccount ({ "demo@quorvelan.com", "demo1234", "17", "Demo Customer", "Quorvelan Demo" });
-            server.setComponentsXml ("<components/>");
+        ServerFixture::SetUp();
+        setLanguage (0);
+        server.addAccount ({ "demo@quorvelan.com", "demo1234", "17", "Demo Customer", "Quorvelan Demo" });
+        server.setComponentsXml ("<components/>");
 
-            // The catalogue starts online, so a drop shows.
-            ProductCatalogue::getInstance().useComponentsXml (juce::parseXML ("<components/>"), true);
-        }
+        // The catalogue starts online, so a drop shows.
+        ProductCatalogue::getInstance().useComponentsXml (juce::parseXML ("<components/>"), true);
+    }
 
-        // Logs in, answering every alert with "OK"; returns the result and the alerts seen.
-        bool login (const juce::String& email, const juce::String& password, juce::StringArray& alerts)
-        {
-            ModalDriver driver;
-            for (int i = 0; i < 3; ++i)
-                driver.pressWhenModalAppears ("OK");
+    // Logs in, answering every alert with "OK"; returns the result and the alerts seen.
+    bool login (const juce::String& email, const juce::String& password, juce::StringArray& alerts)
+    {
+        ModalDriver driver;
+        for (int i = 0; i < 3; ++i)
+            driver.pressWhenModalAppears ("OK");
 
-            LoginThread task (email, password);
-            auto result = task.login();
-            TestEnvironment::runFor (50);
+        LoginThread task (email, password);
+        auto result = task.login();
+        TestEnvironment::runFor (50);
 
-            alerts.clear();
-            for (int i = 0; i < driver.seenTitles.size(); ++i)
-                alerts.add (driver.seenTitles[i] + " / " + driver.seenMessages[i]);
+        alerts.clear();
+        for (int i = 0; i < driver.seenTitles.size(); ++i)
+            alerts.add (driver.seenTitles[i] + " / " + driver.seenMessages[i]);
 
-            return result;
-        }
-    };
-}
+        return result;
+    }
+};
+} // namespace
 
 TEST_F (LoginOnline, SendsTheExactBytesAndAcceptsAKnownAccount)
 {
@@ -125,9 +125,9 @@ TEST_F (LoginOnline, CancelAbortsTheRequestAndReportsIt)
     driver.whenModalAppears ([&] (juce::Component& window)
                              {
                                  taskTitle = ModalDriver::getTitle (window);
-                                 juce::Timer::callAfterDelay (300, [&window] { ModalDriver::pressButton (window, "Cancel"); });
-                             },
-                             [] (juce::Component& window) { return ModalDriver::findButton (window, "Cancel") != nullptr; });
+                                 juce::Timer::callAfterDelay (300, [&window] { ModalDriver::pressButton (window, "Cancel"); }); },
+                             [] (juce::Component& window)
+                             { return ModalDriver::findButton (window, "Cancel") != nullptr; });
     driver.pressWhenModalAppears ("OK");
 
     LoginThread task ("demo@quorvelan.com", "demo1234");

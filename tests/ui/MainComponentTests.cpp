@@ -8,21 +8,21 @@
 
 namespace
 {
-    struct CodeRecorder : public juce::ChangeListener
+struct CodeRecorder : public juce::ChangeListener
+{
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override
     {
-        void changeListenerCallback (juce::ChangeBroadcaster* source) override
-        {
-            auto* broadcaster = dynamic_cast<ScreenCodeBroadcaster*> (source);
-            codes.push_back (broadcaster->takeScreenCode());
+        auto* broadcaster = dynamic_cast<ScreenCodeBroadcaster*> (source);
+        codes.push_back (broadcaster->takeScreenCode());
 
-            if (onCode)
-                onCode (*broadcaster);
-        }
+        if (onCode)
+            onCode (*broadcaster);
+    }
 
-        std::vector<juce::uint32> codes;
-        std::function<void (ScreenCodeBroadcaster&)> onCode;
-    };
-}
+    std::vector<juce::uint32> codes;
+    std::function<void (ScreenCodeBroadcaster&)> onCode;
+};
+} // namespace
 
 TEST (ScreenCodeBroadcaster, FirstWaitingCodeWinsAndDeliveryClearsTheMark)
 {
@@ -33,9 +33,10 @@ TEST (ScreenCodeBroadcaster, FirstWaitingCodeWinsAndDeliveryClearsTheMark)
     screen.sendScreenCode (5);
     screen.sendScreenCode (3);
     EXPECT_TRUE (recorder.codes.empty()) << "delivered later, through the message loop";
-    ASSERT_TRUE (TestEnvironment::runUntil ([&] { return ! recorder.codes.empty(); }));
+    ASSERT_TRUE (TestEnvironment::runUntil ([&]
+                                            { return ! recorder.codes.empty(); }));
     TestEnvironment::runFor (50);
-    EXPECT_EQ (recorder.codes, std::vector<juce::uint32> { 5 });
+    EXPECT_EQ (recorder.codes, std::vector<juce::uint32>{ 5 });
 
     // A code sent while the previous one is handled is delivered too; negative codes arrive as
     // large unsigned values.
@@ -45,7 +46,8 @@ TEST (ScreenCodeBroadcaster, FirstWaitingCodeWinsAndDeliveryClearsTheMark)
         b.sendScreenCode (-1);
     };
     screen.sendScreenCode (8);
-    ASSERT_TRUE (TestEnvironment::runUntil ([&] { return recorder.codes.size() >= 3; }));
+    ASSERT_TRUE (TestEnvironment::runUntil ([&]
+                                            { return recorder.codes.size() >= 3; }));
     EXPECT_EQ (recorder.codes[1], 8u);
     EXPECT_EQ (recorder.codes[2], 0xffffffffu);
 

@@ -6,7 +6,7 @@
 
 namespace
 {
-    const juce::Colour textColour (198, 253, 254);
+const juce::Colour textColour (198, 253, 254);
 }
 
 QuorvelanMainComponent::QuorvelanMainComponent()

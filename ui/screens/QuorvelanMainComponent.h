@@ -38,7 +38,7 @@ private:
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;
     juce::Component* currentScreen = nullptr;
-    juce::TooltipWindow tooltipWindow { nullptr, 700 };
+    juce::TooltipWindow tooltipWindow{ nullptr, 700 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QuorvelanMainComponent)
 };
