@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ccache zip unzip pkg-config
     juce-modules-source libgtest-dev
     xvfb xauth x11-utils xdotool imagemagick fonts-liberation
-    libcpp-httplib-dev python3
+    libcpp-httplib-dev python3 curl time
 )
 
 missing=()
