@@ -40,18 +40,9 @@ public:
     void dropOfflineComponents();
     void clear();
 
-    bool isOnline() const noexcept
-    {
-        return onlineComponents != nullptr;
-    }
-    bool hasOfflineComponents() const noexcept
-    {
-        return offlineComponents != nullptr;
-    }
-    bool isRepositoryFound() const noexcept
-    {
-        return repositoryFound;
-    }
+    bool isOnline() const noexcept { return onlineComponents != nullptr; }
+    bool hasOfflineComponents() const noexcept { return offlineComponents != nullptr; }
+    bool isRepositoryFound() const noexcept { return repositoryFound; }
 
     // Online: repositoryBaseUrl + "components/MAC/" + the name with blanks as "%20" + ".zip";
     // offline: the path of the archive in the offline repository.
@@ -61,10 +52,7 @@ public:
     juce::String getOfflineRepositoryFolder() const;
 
     //==============================================================================
-    int getNumProducts() const noexcept
-    {
-        return (int) productsInOrder.size();
-    }
+    int getNumProducts() const noexcept { return (int) productsInOrder.size(); }
     ProductRecord* getProduct (int index) const noexcept;
     ProductRecord* findProductById (int id) const noexcept;
 
@@ -83,22 +71,10 @@ public:
     void addFoundVst64Folder (const juce::String& folder);
     void addFoundAuFolder (const juce::String& folder);
 
-    int getNumFoundRtasFolders() const noexcept
-    {
-        return (int) foundRtasFolders.size();
-    }
-    int getNumFoundVstFolders() const noexcept
-    {
-        return (int) foundVstFolders.size();
-    }
-    int getNumFoundVst64Folders() const noexcept
-    {
-        return (int) foundVst64Folders.size();
-    }
-    int getNumFoundAuFolders() const noexcept
-    {
-        return (int) foundAuFolders.size();
-    }
+    int getNumFoundRtasFolders() const noexcept { return (int) foundRtasFolders.size(); }
+    int getNumFoundVstFolders() const noexcept { return (int) foundVstFolders.size(); }
+    int getNumFoundVst64Folders() const noexcept { return (int) foundVst64Folders.size(); }
+    int getNumFoundAuFolders() const noexcept { return (int) foundAuFolders.size(); }
 
     juce::String getFoundRtasFolder (int index) const;
     juce::String getFoundVstFolder (int index) const;

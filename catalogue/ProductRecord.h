@@ -24,132 +24,48 @@ public:
     void refreshInstalledState (const FormatLocations& searchFolders, const FoundFolderCallback& onFolderFound);
 
     //==============================================================================
-    int getId() const noexcept
-    {
-        return id;
-    }
-    int getDisplayOrder() const noexcept
-    {
-        return displayOrder;
-    }
-    juce::String getTitle() const
-    {
-        return title;
-    }
-    bool isOnline() const noexcept
-    {
-        return online;
-    }
+    int getId() const noexcept { return id; }
+    int getDisplayOrder() const noexcept { return displayOrder; }
+    juce::String getTitle() const { return title; }
+    bool isOnline() const noexcept { return online; }
 
-    float getLatestVersion() const noexcept
-    {
-        return latestVersion;
-    }
-    juce::String getLatestVersionText() const
-    {
-        return latestVersionText;
-    }
+    float getLatestVersion() const noexcept { return latestVersion; }
+    juce::String getLatestVersionText() const { return latestVersionText; }
 
-    float getRtasVersion() const noexcept
-    {
-        return rtasVersion;
-    }
-    float getAuVersion() const noexcept
-    {
-        return auVersion;
-    }
-    float getVstVersion() const noexcept
-    {
-        return vstVersion;
-    }
-    float getVst64Version() const noexcept
-    {
-        return vst64Version;
-    }
+    float getRtasVersion() const noexcept { return rtasVersion; }
+    float getAuVersion() const noexcept { return auVersion; }
+    float getVstVersion() const noexcept { return vstVersion; }
+    float getVst64Version() const noexcept { return vst64Version; }
 
-    juce::String getRtasVersionText() const
-    {
-        return rtasVersionText;
-    }
-    juce::String getAuVersionText() const
-    {
-        return auVersionText;
-    }
-    juce::String getVstVersionText() const
-    {
-        return vstVersionText;
-    }
-    juce::String getVst64VersionText() const
-    {
-        return vst64VersionText;
-    }
+    juce::String getRtasVersionText() const { return rtasVersionText; }
+    juce::String getAuVersionText() const { return auVersionText; }
+    juce::String getVstVersionText() const { return vstVersionText; }
+    juce::String getVst64VersionText() const { return vst64VersionText; }
 
-    juce::String getRtasFolder() const
-    {
-        return installedFolders.rtas;
-    }
-    juce::String getAuFolder() const
-    {
-        return installedFolders.au;
-    }
-    juce::String getVstFolder() const
-    {
-        return installedFolders.vst;
-    }
-    juce::String getVst64Folder() const
-    {
-        return installedFolders.vst64;
-    }
-    FormatLocations getInstalledFolders() const
-    {
-        return installedFolders;
-    }
+    juce::String getRtasFolder() const { return installedFolders.rtas; }
+    juce::String getAuFolder() const { return installedFolders.au; }
+    juce::String getVstFolder() const { return installedFolders.vst; }
+    juce::String getVst64Folder() const { return installedFolders.vst64; }
+    FormatLocations getInstalledFolders() const { return installedFolders; }
 
     //==============================================================================
-    bool isAnyInstalled() const noexcept
-    {
-        return anyInstalled;
-    }
-    bool isAuInstalled() const noexcept
-    {
-        return auInstalled;
-    }
-    bool isVstInstalled() const noexcept
-    {
-        return vstInstalled;
-    }
-    bool isVst64Installed() const noexcept
-    {
-        return vst64Installed;
-    }
-    bool isRtasInstalled() const noexcept
-    {
-        return rtasInstalled;
-    }
+    bool isAnyInstalled() const noexcept { return anyInstalled; }
+    bool isAuInstalled() const noexcept { return auInstalled; }
+    bool isVstInstalled() const noexcept { return vstInstalled; }
+    bool isVst64Installed() const noexcept { return vst64Installed; }
+    bool isRtasInstalled() const noexcept { return rtasInstalled; }
 
     // AU or VST; RTAS and VST64 do not count.
-    bool isInstalled() const noexcept
-    {
-        return auInstalled || vstInstalled;
-    }
-    bool isFullyInstalled() const noexcept
-    {
-        return auInstalled && vstInstalled;
-    }
+    bool isInstalled() const noexcept { return auInstalled || vstInstalled; }
+    bool isFullyInstalled() const noexcept { return auInstalled && vstInstalled; }
 
     bool isAuUpdateAvailable() const;
     bool isVstUpdateAvailable() const;
     bool isVst64UpdateAvailable() const;
 
     // Indices into the components of those found older than the latest version, and their formats.
-    juce::Array<int> getOutOfDateComponents() const
-    {
-        return outOfDateComponents;
-    }
-    juce::StringArray getOutOfDateFormats() const
-    {
-        return outOfDateFormats;
-    }
+    juce::Array<int> getOutOfDateComponents() const { return outOfDateComponents; }
+    juce::StringArray getOutOfDateFormats() const { return outOfDateFormats; }
 
     // "VST", "AU", "VST64" as installed.
     juce::StringArray getInstalledFormats() const;
@@ -167,14 +83,8 @@ public:
     // Appends the "MAC" components of each format in turn; true when any was appended.
     bool getComponentsForFormats (std::vector<ComponentRecord*>& results, const juce::StringArray& formats) const;
 
-    int getNumComponents() const noexcept
-    {
-        return components.size();
-    }
-    ComponentRecord* getComponent (int index) const noexcept
-    {
-        return components[index];
-    }
+    int getNumComponents() const noexcept { return components.size(); }
+    ComponentRecord* getComponent (int index) const noexcept { return components[index]; }
 
 private:
     void clearInstalledState();

@@ -24,10 +24,7 @@ public:
     // noting its title and message.
     void pressWhenModalAppears (const juce::String& buttonText);
 
-    int getNumPending() const noexcept
-    {
-        return (int) actions.size();
-    }
+    int getNumPending() const noexcept { return (int) actions.size(); }
 
     // What was seen of the modal windows acted on, in order.
     juce::StringArray seenTitles, seenMessages;
