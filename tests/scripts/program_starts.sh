@@ -21,17 +21,21 @@ fail() { echo "FAIL: $*"; exit 1; }
 pid=$!
 
 title="Quorvelan Plug-in Manager v3.22"
-window=""
+
+# The window may be mapped before it takes its final size: wait until one so named is 785 x 480.
+found=""
 for _ in $(seq 1 100); do
-    window=$(xdotool search --name "^${title}\$" 2>/dev/null | head -1)
-    [ -n "$window" ] && break
+    for window in $(xdotool search --name "^${title}\$" 2>/dev/null); do
+        geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null)
+        if echo "$geometry" | grep -q "Geometry: 785x480"; then
+            found="$window"
+            break 2
+        fi
+    done
     sleep 0.1
 done
-[ -n "$window" ] || fail "no window titled '$title'"
-
-geometry=$(xdotool getwindowgeometry "$window")
+[ -n "$found" ] || fail "no 785 x 480 window titled '$title' (last seen: ${geometry:-none})"
 echo "$geometry"
-echo "$geometry" | grep -q "Geometry: 785x480" || fail "window is not 785 x 480"
 
 # First start: the licence agreement is up over the main window.
 eula=""
