@@ -406,7 +406,7 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
 {
     QUORVELAN_RUN_IN_PRIVATE_ROOT()
 
-    const juce::StringArray names{ "NoLength.vst", "Dropped.vst", "Truncated.vst", "Corrupt.vst", "Missing.vst", "Wrong.vst", "Stale.vst", "Blocked.vst" };
+    const juce::StringArray names{ "NoLength.vst", "Chunked.vst", "Dropped.vst", "Truncated.vst", "Corrupt.vst", "Missing.vst", "Wrong.vst", "Stale.vst", "Blocked.vst" };
     juce::String components;
 
     for (auto& name : names)
@@ -432,12 +432,16 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
     BundleFixtures::writeBundleWithVersion (juce::File (temp()), "Stale.vst", "7.0");
     server.setReply ("/plugrepo/components/MAC/Stale.vst.zip", { 404, "gone", "text/plain" });
 
-    StandInServer::Behaviour noLength, dropped, truncated;
+    StandInServer::Behaviour noLength, chunked, dropped, truncated;
     noLength.delivery = StandInServer::Delivery::withoutLength;
+    chunked.delivery = StandInServer::Delivery::chunked; // slowly, in small pieces
+    chunked.trickleBytes = 100;
+    chunked.trickleIntervalMs = 2;
     dropped.delivery = StandInServer::Delivery::dropConnection;
     truncated.delivery = StandInServer::Delivery::truncated;
     truncated.cutAfterBytes = 300;
     server.setBehaviour ("/plugrepo/components/MAC/NoLength.vst.zip", noLength);
+    server.setBehaviour ("/plugrepo/components/MAC/Chunked.vst.zip", chunked);
     server.setBehaviour ("/plugrepo/components/MAC/Dropped.vst.zip", dropped);
     server.setBehaviour ("/plugrepo/components/MAC/Truncated.vst.zip", truncated);
     repository.getChild ("components/MAC/Corrupt.vst.zip").replaceWithText ("PK this is not a zip archive at all");
@@ -446,14 +450,18 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
     auto result = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
 
     EXPECT_FLOAT_EQ (installedVersion (vstFolder, "NoLength.vst"), 2.0f) << "a reply without length arrives whole";
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Chunked.vst"), 2.0f) << "a chunked reply in small pieces arrives whole";
 
     for (auto& name : names)
-        if (name != "NoLength.vst")
+        if (name != "NoLength.vst" && name != "Chunked.vst")
             EXPECT_FLOAT_EQ (installedVersion (vstFolder, name), 1.0f) << name;
 
     EXPECT_EQ (result.commands, (Commands{ command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/NoLength.vst" }),
                                            command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-                                           command ({ "/bin/mv", "-f", (temp() + "/NoLength.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+                                           command ({ "/bin/mv", "-f", (temp() + "/NoLength.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }),
+                                           command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Chunked.vst" }),
+                                           command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
+                                           command ({ "/bin/mv", "-f", (temp() + "/Chunked.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
     EXPECT_FALSE (juce::File (temp() + "/Blocked.vst").exists()) << "an unfinished copy is not kept";
 }
 
