@@ -5,6 +5,7 @@
 //   xvfb-run -a ../tests/scripts/in_private_root.sh benchmarks/quorvelan_install_benchmark
 
 #include "app/ProgramValues.h"
+#include "catalogue/BundleFixtures.h"
 #include "catalogue/InstallTask.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
@@ -25,34 +26,6 @@ constexpr int payloadBytes = 5 * 1024 * 1024;
 juce::String componentName (int index)
 {
     return "Bench Plug " + juce::String (index) + ".vst";
-}
-
-// A bundle with an Info.plist and an incompressible binary, zipped with the bundle at the top.
-void writeArchive (const juce::File& repository, const juce::String& name, juce::Random& random)
-{
-    juce::MemoryBlock payload (payloadBytes);
-    random.fillBitsRandomly (payload.getData(), payload.getSize());
-
-    const juce::String plist ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-                              "<key>CFBundleShortVersionString</key><string>2.0</string></dict></plist>\n");
-
-    juce::ZipFile::Builder builder;
-    builder.addEntry (new juce::MemoryInputStream (payload, true), 6, name + "/Contents/MacOS/binary", juce::Time::getCurrentTime());
-    builder.addEntry (new juce::MemoryInputStream (plist.toRawUTF8(), plist.getNumBytesAsUTF8(), true), 6,
-                      name + "/Contents/Info.plist", juce::Time::getCurrentTime());
-
-    auto archive = repository.getChildFile ("plugrepo/components/MAC/" + name + ".zip");
-    archive.getParentDirectory().createDirectory();
-    archive.deleteFile();
-    juce::FileOutputStream out (archive);
-    builder.writeToStream (out, nullptr);
-}
-
-double secondsFor (const std::function<void()>& work)
-{
-    auto start = juce::Time::getHighResolutionTicks();
-    work();
-    return juce::Time::highResolutionTicksToSeconds (juce::Time::getHighResolutionTicks() - start);
 }
 
 long peakKilobytes (int who)
@@ -92,14 +65,17 @@ int main()
     // The repository and the catalogue the stand-in serves.
     auto root = juce::File::createTempFile ("-bench-repository");
     juce::Random random (22);
+    juce::MemoryBlock payload (payloadBytes);
     juce::String xml ("<components>");
 
     for (int i = 0; i < numComponents; ++i)
     {
-        writeArchive (root, componentName (i), random);
-        xml << "<product id=\"" << i << "\"><product_title>Bench " << i << "</product_title>"
-            << "<latest_version>2.0</latest_version><display_order>" << i << "</display_order>"
-            << "<component platform=\"MAC\" format=\"VST\">" << componentName (i) << "</component></product>";
+        // Each bundle with an incompressible binary of its own.
+        random.fillBitsRandomly (payload.getData(), payload.getSize());
+        BundleFixtures::writeBundleArchive (root.getChildFile ("plugrepo/components/MAC/" + componentName (i) + ".zip"),
+                                            componentName (i), "2.0", payload);
+        xml << BundleFixtures::productXml (i, "Bench " + juce::String (i), "2.0", i,
+                                           BundleFixtures::componentXml ("VST", componentName (i)));
     }
 
     xml << "</components>";
@@ -139,11 +115,14 @@ int main()
     }
 
     juce::StringArray statuses;
-    auto ours = secondsFor ([&]
-                            {
+    double ours = 0.0;
+
+    {
+        juce::ScopedTimeMeasurement measure (ours);
         DownloadThread download (tasks, true);
         download.runThread (juce::Thread::Priority::normal);
-        statuses = download.getStatusLog(); });
+        statuses = download.getStatusLog();
+    }
 
     const auto oursKb = peakKilobytes (RUSAGE_SELF);
     const auto oursInstalled = countInstalled (juce::File (getDefaultVstFolder()));
@@ -174,10 +153,14 @@ int main()
     int shellStatus = 0;
     // GNU time reports the largest peak of the shell and the tools it ran.
     auto peakFile = scratch.getChildFile ("peak.txt");
-    auto shell = secondsFor ([&]
-                             { shellStatus = std::system (("/usr/bin/time -f %M -o '" + peakFile.getFullPathName() + "' /bin/bash '"
-                                                           + scriptFile.getFullPathName() + "'")
-                                                              .toRawUTF8()); });
+    double shell = 0.0;
+
+    {
+        juce::ScopedTimeMeasurement measure (shell);
+        shellStatus = std::system (("/usr/bin/time -f %M -o '" + peakFile.getFullPathName() + "' /bin/bash '"
+                                    + scriptFile.getFullPathName() + "'")
+                                       .toRawUTF8());
+    }
     const auto shellKb = peakFile.loadFileAsString().trim().getLargeIntValue();
     const auto shellInstalled = countInstalled (destination);
 

@@ -11,5 +11,8 @@ public:
     // Sets all four folders to the empty String.
     void clear();
 
+    // The folder of "RTAS", "VST", "VST64" or "AU" (compared exactly); empty for any other name.
+    juce::String getForFormat (const juce::String& format) const;
+
     juce::String rtas, vst, vst64, au;
 };

@@ -1,25 +1,13 @@
 #include "catalogue/InstalledBundles.h"
 
+#include "catalogue/XmlReading.h"
+
 #include <cmath>
 #include <cstdlib>
 
 namespace
 {
 const juce::String notFound ("/");
-
-bool hasTag (const juce::XmlElement& element, const char* tag)
-{
-    return element.getTagName().equalsIgnoreCase (tag);
-}
-
-const juce::XmlElement* findFirstChild (const juce::XmlElement& parent, const char* tag)
-{
-    for (auto* child : parent.getChildIterator())
-        if (hasTag (*child, tag))
-            return child;
-
-    return nullptr;
-}
 
 // The next sibling that is an element, passing over text between the two.
 const juce::XmlElement* findNextElement (const juce::XmlElement& element)
@@ -33,14 +21,14 @@ const juce::XmlElement* findNextElement (const juce::XmlElement& element)
 
 const juce::XmlElement* findVersionValue (const juce::XmlElement& plist)
 {
-    auto* dict = findFirstChild (plist, "dict");
+    auto* dict = XmlReading::getChildByName (plist, "dict");
 
     if (dict == nullptr)
         return nullptr;
 
     for (auto* child : dict->getChildIterator())
     {
-        if (! hasTag (*child, "key"))
+        if (! XmlReading::hasTagName (child, "key"))
             continue;
 
         auto key = child->getAllSubText();
@@ -88,7 +76,7 @@ float readBundleVersion (const juce::String& plistPath)
     juce::XmlDocument document (file);
     auto root = document.getDocumentElement();
 
-    if (root == nullptr || ! hasTag (*root, "plist"))
+    if (! XmlReading::hasTagName (root.get(), "plist"))
         return 0.0f;
 
     auto* value = findVersionValue (*root);

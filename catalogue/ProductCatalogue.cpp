@@ -199,6 +199,11 @@ juce::String ProductCatalogue::getOfflineRepositoryFolder() const
     if (offlineRepositoryPath.isNotEmpty())
         return offlineRepositoryPath + "/";
 
+    return getDefaultOfflineRepositoryFolder();
+}
+
+juce::String ProductCatalogue::getDefaultOfflineRepositoryFolder()
+{
     return juce::File::getSpecialLocation (juce::File::commonApplicationDataDirectory).getFullPathName()
            + "/Quorvelan/PluginManagerOfflineRepository/";
 }
@@ -206,9 +211,9 @@ juce::String ProductCatalogue::getOfflineRepositoryFolder() const
 juce::String ProductCatalogue::makeDownloadUrl (bool online, const juce::String& componentName) const
 {
     if (online)
-        return repositoryBaseUrl + "components" + "/MAC/" + componentName.replace (" ", "%20") + ".zip";
+        return repositoryBaseUrl + "components/MAC/" + componentName.replace (" ", "%20") + ".zip";
 
-    return getOfflineRepositoryFolder() + "components" + "/MAC/" + componentName + ".zip";
+    return getOfflineRepositoryFolder() + "components/MAC/" + componentName + ".zip";
 }
 
 bool ProductCatalogue::checkServerReachable()
@@ -232,8 +237,7 @@ bool ProductCatalogue::requestComponents (double* progress, juce::Thread* task)
 
 bool ProductCatalogue::loadOfflineRepository()
 {
-    const juce::File file (juce::File::getSpecialLocation (juce::File::commonApplicationDataDirectory).getFullPathName()
-                           + "/Quorvelan/PluginManagerOfflineRepository/components.xml");
+    const juce::File file (getDefaultOfflineRepositoryFolder() + "components.xml");
 
     if (file.existsAsFile())
     {
@@ -255,13 +259,8 @@ void ProductCatalogue::useComponentsXml (std::unique_ptr<juce::XmlElement> root,
 
 bool ProductCatalogue::tryOfflineRepository()
 {
-    loadOfflineRepository();
-
-    if (repositoryFound)
-        return true;
-
-    offlineComponents.reset();
-    return false;
+    // A failed load has already dropped the offline document.
+    return loadOfflineRepository();
 }
 
 //==============================================================================

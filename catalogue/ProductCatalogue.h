@@ -108,6 +108,8 @@ private:
     void removeDuplicateProducts();
     void sortProducts();
 
+    // The machine's shared application-data folder + "/Quorvelan/PluginManagerOfflineRepository/".
+    static juce::String getDefaultOfflineRepositoryFolder();
     static juce::String withSeparator (juce::String path);
     static void addFolderOnce (std::vector<juce::String>& folders, const juce::String& folder);
     static juce::String getFolderAt (const std::vector<juce::String>& folders, int index);

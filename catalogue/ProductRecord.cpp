@@ -11,23 +11,6 @@ juce::String makeVersionText (float version)
     return "v" + juce::String (version, 2);
 }
 
-juce::String getFolderForFormat (const FormatLocations& folders, const juce::String& format)
-{
-    if (format == "RTAS")
-        return folders.rtas;
-
-    if (format == "VST")
-        return folders.vst;
-
-    if (format == "VST64")
-        return folders.vst64;
-
-    if (format == "AU")
-        return folders.au;
-
-    return {};
-}
-
 void addFoundFolderToCatalogue (const juce::String& format, const juce::String& folder)
 {
     auto& catalogue = ProductCatalogue::getInstance();
@@ -78,7 +61,7 @@ void ProductRecord::refreshInstalledState (const FormatLocations& searchFolders,
     for (int i = 0; i < components.size(); ++i)
     {
         auto& component = *components.getUnchecked (i);
-        auto folder = getFolderForFormat (searchFolders, component.format);
+        auto folder = searchFolders.getForFormat (component.format);
         auto located = findBundleFolder (folder, component.name);
 
         // When the search misses (a name the wildcard match cannot take), the bundle may still

@@ -41,18 +41,7 @@ bool WebReader::readAll (juce::MemoryBlock& destination)
     if (! connected)
         return false;
 
-    char buffer[8192];
-
-    for (;;)
-    {
-        auto numRead = stream.read (buffer, (int) sizeof (buffer));
-
-        if (numRead <= 0)
-            break;
-
-        destination.append (buffer, (size_t) numRead);
-    }
-
+    readIntoMemoryBlock (destination);
     return ! cancelled;
 }
 
@@ -69,4 +58,14 @@ int WebReader::read (void* buffer, int maxBytes)
 bool WebReader::isExhausted()
 {
     return ! connected || cancelled || stream.isExhausted();
+}
+
+juce::int64 WebReader::getPosition()
+{
+    return connected ? stream.getPosition() : 0;
+}
+
+bool WebReader::setPosition (juce::int64 newPosition)
+{
+    return connected && ! cancelled && stream.setPosition (newPosition);
 }

@@ -5,7 +5,7 @@
 // Reads one address, GET or POST. When given the task thread it runs on, a cancel of the task
 // (the thread's exit signal) aborts the connection or the read under way at once, so a task
 // window never waits on a stalled server.
-class WebReader final : private juce::Thread::Listener
+class WebReader final : public juce::InputStream, private juce::Thread::Listener
 {
 public:
     WebReader (const juce::URL& url, bool usePost, juce::Thread* task = nullptr);
@@ -14,17 +14,16 @@ public:
     // False when no connection could be made or the task was cancelled.
     bool connect();
 
-    // After connect: reads until the stream is exhausted; false when cancelled.
+    // After connect: appends everything up to the stream's end; false when cancelled.
     bool readAll (juce::MemoryBlock& destination);
 
-    // After connect: the reply's total length, or -1 when the server did not send one.
-    juce::int64 getTotalLength();
-
-    // After connect: reads what the stream has next into the buffer; 0 at the end.
-    int read (void* buffer, int maxBytes);
-
-    bool isExhausted();
-    bool wasCancelled() const noexcept { return cancelled.load(); }
+    // After connect, the reply as a stream: its total length is -1 when the server sent none,
+    // and a read gives 0 at its end or once the task is cancelled.
+    juce::int64 getTotalLength() override;
+    int read (void* buffer, int maxBytes) override;
+    bool isExhausted() override;
+    juce::int64 getPosition() override;
+    bool setPosition (juce::int64 newPosition) override;
 
 private:
     void exitSignalSent() override;

@@ -61,29 +61,35 @@ std::string percentDecode (const std::string& text, bool plusIsBlank)
     return decoded;
 }
 
+// The pieces between the delimiters, empty ones included: "" gives one empty piece, "a/" two.
+std::vector<std::string> splitAt (const std::string& text, char delimiter)
+{
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+
+    for (auto end = text.find (delimiter); end != std::string::npos; end = text.find (delimiter, start))
+    {
+        pieces.push_back (text.substr (start, end - start));
+        start = end + 1;
+    }
+
+    pieces.push_back (text.substr (start));
+    return pieces;
+}
+
 // Name/value pairs of a query or a form body, decoded, in their order.
 std::vector<std::pair<std::string, std::string>> parseParams (const std::string& text)
 {
     std::vector<std::pair<std::string, std::string>> params;
-    std::size_t start = 0;
 
-    while (start <= text.size())
+    for (const auto& pair : splitAt (text, '&'))
     {
-        auto end = text.find ('&', start);
-        if (end == std::string::npos)
-            end = text.size();
+        if (pair.empty())
+            continue;
 
-        const auto pair = text.substr (start, end - start);
-
-        if (! pair.empty())
-        {
-            const auto equals = pair.find ('=');
-            const auto name = pair.substr (0, equals);
-            const auto value = equals == std::string::npos ? std::string() : pair.substr (equals + 1);
-            params.emplace_back (percentDecode (name, true), percentDecode (value, true));
-        }
-
-        start = end + 1;
+        const auto equals = pair.find ('=');
+        const auto value = equals == std::string::npos ? std::string() : pair.substr (equals + 1);
+        params.emplace_back (percentDecode (pair.substr (0, equals), true), percentDecode (value, true));
     }
 
     return params;
@@ -207,6 +213,17 @@ std::size_t countCharacters (const std::string& utf8)
     return (std::size_t) std::count_if (utf8.begin(), utf8.end(),
                                         [] (unsigned char c)
                                         { return (c & 0xc0) != 0x80; });
+}
+
+// The script of the first target that has one, or nullptr.
+template <typename Script>
+const Script* findScript (const std::map<std::string, Script>& scripts, const std::vector<std::string>& targets)
+{
+    for (const auto& target : targets)
+        if (const auto found = scripts.find (target); ! target.empty() && found != scripts.end())
+            return &found->second;
+
+    return nullptr;
 }
 
 int portOf (const sockaddr_storage& address)
@@ -432,21 +449,10 @@ std::vector<StandInServer::Account> StandInServer::parseAccounts (const std::str
         if (! line.empty() && line.back() == '\r')
             line.pop_back();
 
-        if (trimmed (line).empty() || trimmed (line)[0] == '#')
+        if (const auto content = trimmed (line); content.empty() || content[0] == '#')
             continue;
 
-        std::vector<std::string> fields;
-
-        for (std::size_t start = 0;;)
-        {
-            const auto tab = line.find ('\t', start);
-            fields.push_back (line.substr (start, tab == std::string::npos ? std::string::npos : tab - start));
-
-            if (tab == std::string::npos)
-                break;
-
-            start = tab + 1;
-        }
+        const auto fields = splitAt (line, '\t');
 
         if (fields.size() != 5 || fields[0].empty())
             continue;
@@ -535,26 +541,16 @@ void StandInServer::handle (const httplib::Request& request, httplib::Response& 
         requests.push_back (recorded);
         listener = requestListener;
 
-        const std::string targets[] = { action, decodedPath, "*" };
+        const std::vector<std::string> targets{ action, decodedPath, "*" };
 
-        for (const auto& target : targets)
+        if (const auto* found = findScript (replies, targets))
         {
-            if (auto found = replies.find (target); ! target.empty() && found != replies.end())
-            {
-                reply = found->second;
-                scripted = true;
-                break;
-            }
+            reply = *found;
+            scripted = true;
         }
 
-        for (const auto& target : targets)
-        {
-            if (auto found = behaviours.find (target); ! target.empty() && found != behaviours.end())
-            {
-                behaviour = found->second;
-                break;
-            }
-        }
+        if (const auto* found = findScript (behaviours, targets))
+            behaviour = *found;
     }
 
     if (! scripted)
@@ -687,17 +683,10 @@ StandInServer::Reply StandInServer::answerRepository (const std::string& decoded
     if (relative.find ('\0') != std::string::npos)
         return plainReply (403, "Forbidden");
 
-    for (std::size_t start = 0; start <= relative.size();)
-    {
-        auto end = relative.find ('/', start);
-        if (end == std::string::npos)
-            end = relative.size();
+    const auto segments = splitAt (relative, '/');
 
-        if (relative.compare (start, end - start, "..") == 0)
-            return plainReply (403, "Forbidden");
-
-        start = end + 1;
-    }
+    if (std::find (segments.begin(), segments.end(), "..") != segments.end())
+        return plainReply (403, "Forbidden");
 
     std::string folder;
 

@@ -43,15 +43,7 @@ bool DownloadThread::isSafeComponentName (const juce::String& name)
 
 juce::String DownloadThread::destinationForFormat (const FormatLocations& locations, const juce::String& format)
 {
-    if (format == "RTAS")
-        return locations.rtas;
-    if (format == "VST")
-        return locations.vst;
-    if (format == "VST64")
-        return locations.vst64;
-    if (format == "AU")
-        return locations.au;
-    return {};
+    return locations.getForFormat (format);
 }
 
 void DownloadThread::setStatus (const juce::String& key, const ComponentRecord* component)
@@ -186,27 +178,28 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 {
     showProgress (0.0);
 
-    std::unique_ptr<WebReader> webReader;
-    std::unique_ptr<juce::InputStream> fileStream;
+    std::unique_ptr<juce::InputStream> source;
 
     if (component.online)
     {
-        webReader = std::make_unique<WebReader> (ServerRequest::makeUrl (component.url), false, this);
+        auto webReader = std::make_unique<WebReader> (ServerRequest::makeUrl (component.url), false, this);
         setStatus ("TXT_DOWNLOADiNG_AND_INSTALLING", &component);
 
         if (! webReader->connect())
             return false;
+
+        source = std::move (webReader);
     }
     else
     {
-        fileStream = juce::File (component.url).createInputStream();
+        source = juce::File (component.url).createInputStream();
         setStatus ("TXT_INSTALLING_FROM_DISK", &component);
 
-        if (fileStream == nullptr)
+        if (source == nullptr)
             return false;
     }
 
-    const auto totalLength = webReader != nullptr ? webReader->getTotalLength() : fileStream->getTotalLength();
+    const auto totalLength = source->getTotalLength();
 
     // Read until the stream is exhausted: a network stream's short reads are not its end.
     juce::MemoryBlock archive;
@@ -214,8 +207,7 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 
     while (! threadShouldExit())
     {
-        auto numRead = webReader != nullptr ? webReader->read (buffer, readBlockSize)
-                                            : fileStream->read (buffer, readBlockSize);
+        auto numRead = source->read (buffer, readBlockSize);
 
         if (numRead <= 0)
             break;

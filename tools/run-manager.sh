@@ -12,9 +12,9 @@ if [ -z "${DISPLAY:-}" ]; then
     exit 1
 fi
 
-[ -f build/sample/components.xml ] || python3 tools/make_sample_catalogue.py build/sample
-
-build/standin/quorvelan_standin_server --port 47311 --root build/sample >build/standin-server.log 2>&1 &
+# tools/build.sh writes the sample catalogue to build/sample and builds the manager against this port.
+port=47311
+build/standin/quorvelan_standin_server --port "$port" --root build/sample >build/standin-server.log 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT
 trap 'exit 130' INT TERM
@@ -32,10 +32,10 @@ for _ in $(seq 100); do
 done
 
 if [ "$listening" != yes ]; then
-    echo "The stand-in server could not start on 127.0.0.1:47311:" >&2
+    echo "The stand-in server could not start on 127.0.0.1:$port:" >&2
     cat build/standin-server.log >&2
     exit 1
 fi
 
-echo "Stand-in server on http://127.0.0.1:47311/ (requests logged to build/standin-server.log)"
+echo "Stand-in server on http://127.0.0.1:$port/ (requests logged to build/standin-server.log)"
 "build/QuorvelanPluginManager_artefacts/Debug/Quorvelan Plugin Manager"

@@ -5,6 +5,9 @@
 #include <utility>
 #include <vector>
 
+class ProductCatalogue;
+
+// Plug-in bundles, their archives and catalogue documents, as tests and benchmarks lay them out.
 namespace BundleFixtures
 {
 using PlistEntries = std::vector<std::pair<juce::String, juce::String>>;
@@ -18,6 +21,25 @@ juce::File writeBundle (const juce::File& folder, const juce::String& name, cons
 
 // A bundle whose plist holds the version as plistlib would write it.
 juce::File writeBundleWithVersion (const juce::File& folder, const juce::String& name, const juce::String& version);
+
+// Replaces the archive with a zip of every file below the folder, each named by its path from
+// there, then of the extra entries (name in the archive, text). True when it was written.
+bool zipFolder (const juce::File& folder, const juce::File& archive, int compressionLevel = 6,
+                const std::vector<std::pair<juce::String, juce::String>>& extraEntries = {});
+
+// An archive holding at its top a bundle with the version in its plist and the binary as
+// Contents/MacOS/binary.
+bool writeBundleArchive (const juce::File& archive, const juce::String& name, const juce::String& version,
+                         const juce::MemoryBlock& binary, int compressionLevel = 6);
+
+// Elements of a components document as the server sends it.
+juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false);
+juce::String productXml (int id, const juce::String& title, const juce::String& latestVersion, int displayOrder,
+                         const juce::String& componentsXml = {});
+
+// Holds the document as the server's (online) or the offline repository's, with the other
+// dropped, and builds the catalogue from it.
+ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, double* progress = nullptr);
 
 // A new empty folder under the system's temporary folder, deleted with the object.
 class ScratchFolder

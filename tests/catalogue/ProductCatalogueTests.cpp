@@ -1,33 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramValues.h"
+#include "catalogue/BundleFixtures.h"
 #include "catalogue/ComponentRecord.h"
 #include "catalogue/InstallTask.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
-#include "catalogue/BundleFixtures.h"
 #include "support/TestEnvironment.h"
+
+using BundleFixtures::buildCatalogue;
+using BundleFixtures::componentXml;
+using BundleFixtures::productXml;
 
 namespace
 {
-ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, double* progress = nullptr)
-{
-    auto& catalogue = ProductCatalogue::getInstance();
-    catalogue.dropOnlineComponents();
-    catalogue.dropOfflineComponents();
-    catalogue.useComponentsXml (juce::parseXML (xml), online);
-    catalogue.buildFromXml (progress);
-    return catalogue;
-}
-
-juce::String product (int id, const char* title, const char* latest, int order, const juce::String& components = {})
-{
-    return "<product id=\"" + juce::String (id) + "\"><product_title>" + title + "</product_title>"
-           + "<latest_version>" + latest + "</latest_version><display_order>" + juce::String (order)
-           + "</display_order>" + components + "</product>";
-}
-
 juce::StringArray titlesInOrder (const ProductCatalogue& catalogue)
 {
     juce::StringArray titles;
@@ -48,12 +35,12 @@ TEST (ProductCatalogue, OneRecordPerIdKeepsTheHighestVersion)
     };
 
     const Case cases[] = {
-        { "higher wins online", "<r>" + product (7, "A", "1.0", 1) + product (7, "B", "1.2", 1) + "</r>", true, "B" },
-        { "higher wins first", "<r>" + product (7, "A", "1.2", 1) + product (7, "B", "1.0", 1) + "</r>", true, "A" },
-        { "equal online keeps first", "<r>" + product (7, "A", "1.0", 1) + product (7, "B", "1.0", 1) + "</r>", true, "A" },
-        { "equal offline keeps last", "<r>" + product (7, "A", "1.0", 1) + product (7, "B", "1.0", 1) + "</r>", false, "B" },
-        { "three online", "<r>" + product (7, "A", "1.0", 1) + product (7, "B", "1.2", 1) + product (7, "C", "1.2", 1) + "</r>", true, "B" },
-        { "three offline", "<r>" + product (7, "A", "1.2", 1) + product (7, "B", "1.2", 1) + product (7, "C", "1.1", 1) + "</r>", false, "B" },
+        { "higher wins online", "<r>" + productXml (7, "A", "1.0", 1) + productXml (7, "B", "1.2", 1) + "</r>", true, "B" },
+        { "higher wins first", "<r>" + productXml (7, "A", "1.2", 1) + productXml (7, "B", "1.0", 1) + "</r>", true, "A" },
+        { "equal online keeps first", "<r>" + productXml (7, "A", "1.0", 1) + productXml (7, "B", "1.0", 1) + "</r>", true, "A" },
+        { "equal offline keeps last", "<r>" + productXml (7, "A", "1.0", 1) + productXml (7, "B", "1.0", 1) + "</r>", false, "B" },
+        { "three online", "<r>" + productXml (7, "A", "1.0", 1) + productXml (7, "B", "1.2", 1) + productXml (7, "C", "1.2", 1) + "</r>", true, "B" },
+        { "three offline", "<r>" + productXml (7, "A", "1.2", 1) + productXml (7, "B", "1.2", 1) + productXml (7, "C", "1.1", 1) + "</r>", false, "B" },
     };
 
     for (auto& c : cases)
@@ -66,8 +53,8 @@ TEST (ProductCatalogue, OneRecordPerIdKeepsTheHighestVersion)
     }
 
     // Other ids are untouched by a run of duplicates.
-    auto& catalogue = buildCatalogue ("<r>" + product (3, "X", "1", 2) + product (7, "A", "1", 1) + product (7, "B", "2", 1)
-                                          + product (9, "Y", "1", 3) + "</r>",
+    auto& catalogue = buildCatalogue ("<r>" + productXml (3, "X", "1", 2) + productXml (7, "A", "1", 1) + productXml (7, "B", "2", 1)
+                                          + productXml (9, "Y", "1", 3) + "</r>",
                                       true);
     EXPECT_EQ (titlesInOrder (catalogue), juce::StringArray ("B", "X", "Y"));
 }
@@ -75,7 +62,7 @@ TEST (ProductCatalogue, OneRecordPerIdKeepsTheHighestVersion)
 TEST (ProductCatalogue, ReadsProductsInDisplayOrder)
 {
     double progress = -1.0;
-    auto& catalogue = buildCatalogue ("<ROOT>" + product (1, "Third", "1", 3) + "<note/>" + product (2, "First", "1", 1)
+    auto& catalogue = buildCatalogue ("<ROOT>" + productXml (1, "Third", "1", 3) + "<note/>" + productXml (2, "First", "1", 1)
                                           + "<PRODUCT id=\"3\"><Product_Title>Second</Product_Title><DISPLAY_ORDER>2</DISPLAY_ORDER></PRODUCT>"
                                           + "</ROOT>",
                                       true, &progress);
@@ -91,9 +78,9 @@ TEST (ProductCatalogue, ReadsProductsInDisplayOrder)
     EXPECT_FLOAT_EQ (second->getLatestVersion(), 0.0f) << "a missing latest version reads as 0";
 
     // Two products among four children: the bar reads 0.25 after the first, 0.5 at the end.
-    buildCatalogue ("<r><a/>" + product (1, "A", "1", 1) + "<b/></r>", true, &progress);
+    buildCatalogue ("<r><a/>" + productXml (1, "A", "1", 1) + "<b/></r>", true, &progress);
     EXPECT_DOUBLE_EQ (progress, 1.0 / 3.0);
-    buildCatalogue ("<r><a/>" + product (1, "A", "1", 1) + product (2, "B", "1", 2) + "<b/></r>", true, &progress);
+    buildCatalogue ("<r><a/>" + productXml (1, "A", "1", 1) + productXml (2, "B", "1", 2) + "<b/></r>", true, &progress);
     EXPECT_DOUBLE_EQ (progress, 0.5);
 
     // No document: an empty catalogue, and the progress is left alone.
@@ -120,7 +107,7 @@ TEST (ProductCatalogue, ComponentsAndTheirArchiveAddresses)
 
     for (bool online : { true, false })
     {
-        auto& catalogue = buildCatalogue ("<r>" + product (5, "P", "1.0", 1, components) + "</r>", online);
+        auto& catalogue = buildCatalogue ("<r>" + productXml (5, "P", "1.0", 1, components) + "</r>", online);
         auto* record = catalogue.findProductById (5);
         ASSERT_NE (record, nullptr);
         ASSERT_EQ (record->getNumComponents(), 3);
@@ -214,15 +201,12 @@ TEST (CatalogueOnSystemPaths, ScanFindsInstalledBundlesAndBuildsBulkTasks)
     BundleFixtures::writeBundleWithVersion (au.getChildFile ("Vendor"), "Alpha.component", "1.2");
     BundleFixtures::writeBundleWithVersion (vst, "Beta.vst", "2.0");
 
-    auto components = [] (const char* name)
-    {
-        return juce::String ("<component platform=\"MAC\" format=\"VST\">") + name + ".vst</component>"
-               + "<component platform=\"MAC\" format=\"AU\">" + name + ".component</component>";
-    };
+    auto components = [] (const juce::String& name)
+    { return componentXml ("VST", name + ".vst") + componentXml ("AU", name + ".component"); };
 
-    auto& catalogue = buildCatalogue ("<r>" + product (1, "Alpha", "1.2", 1, components ("Alpha"))
-                                          + product (2, "Beta", "2.0", 2, components ("Beta"))
-                                          + product (3, "Gamma", "1.0", 3, components ("Gamma")) + "</r>",
+    auto& catalogue = buildCatalogue ("<r>" + productXml (1, "Alpha", "1.2", 1, components ("Alpha"))
+                                          + productXml (2, "Beta", "2.0", 2, components ("Beta"))
+                                          + productXml (3, "Gamma", "1.0", 3, components ("Gamma")) + "</r>",
                                       true);
 
     auto* alpha = catalogue.findProductById (1);
@@ -286,7 +270,7 @@ TEST (CatalogueOnSystemPaths, OfflineRepository)
     EXPECT_FALSE (catalogue.hasOfflineComponents());
 
     ASSERT_TRUE (file.getParentDirectory().createDirectory());
-    ASSERT_TRUE (file.replaceWithText ("<r>" + product (4, "Disk", "1.0", 1, "<component platform=\"MAC\" format=\"AU\">D.component</component>") + "</r>"));
+    ASSERT_TRUE (file.replaceWithText ("<r>" + productXml (4, "Disk", "1.0", 1, componentXml ("AU", "D.component")) + "</r>"));
 
     EXPECT_TRUE (catalogue.tryOfflineRepository());
     EXPECT_TRUE (catalogue.isRepositoryFound());

@@ -1,5 +1,7 @@
 #include "standin/HttpProbe.h"
 
+#include <optional>
+
 namespace HttpProbe
 {
 namespace
@@ -34,6 +36,19 @@ namespace
 
         return text;
     }
+
+    // The value of the first header line of that name (any case), or nothing when there is none.
+    std::optional<std::string> findHeader (const std::string& bytes, const std::string& name)
+    {
+        const auto head = bytes.substr (0, bytes.find ("\r\n\r\n"));
+        const auto start = lowerCase (head).find ("\r\n" + lowerCase (name) + ":");
+
+        if (start == std::string::npos)
+            return std::nullopt;
+
+        const auto valueStart = start + 2 + name.size() + 1;
+        return juce::String (head.substr (valueStart, head.find ("\r\n", valueStart) - valueStart)).trim().toStdString();
+    }
 } // namespace
 
 Fetched get (int port, const juce::String& target)
@@ -57,30 +72,12 @@ int RawReply::getStatus() const
 
 std::string RawReply::getHeader (const std::string& name) const
 {
-    const auto headEnd = bytes.find ("\r\n\r\n");
-    const auto head = bytes.substr (0, headEnd);
-    const auto wanted = lowerCase (name) + ":";
-    std::size_t lineStart = head.find ("\r\n");
-
-    while (lineStart != std::string::npos)
-    {
-        lineStart += 2;
-        const auto lineEnd = head.find ("\r\n", lineStart);
-        const auto line = head.substr (lineStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - lineStart);
-
-        if (lowerCase (line).rfind (wanted, 0) == 0)
-            return juce::String (line.substr (wanted.size())).trim().toStdString();
-
-        lineStart = lineEnd;
-    }
-
-    return {};
+    return findHeader (bytes, name).value_or (std::string());
 }
 
 bool RawReply::hasHeader (const std::string& name) const
 {
-    const auto head = lowerCase (bytes.substr (0, bytes.find ("\r\n\r\n")));
-    return head.find ("\r\n" + lowerCase (name) + ":") != std::string::npos;
+    return findHeader (bytes, name).has_value();
 }
 
 std::string RawReply::getBody() const

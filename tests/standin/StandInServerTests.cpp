@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <juce_core/juce_core.h>
 
+#include "catalogue/BundleFixtures.h"
 #include "standin/HttpProbe.h"
 #include "standin/StandInServer.h"
 
@@ -50,16 +51,6 @@ protected:
 
     StandInServer server;
     int port = 0;
-};
-
-// A folder of its own below the temporary folder, deleted with the object.
-struct ScratchFolder
-{
-    ScratchFolder() { folder.createDirectory(); }
-    ~ScratchFolder() { folder.deleteRecursively(); }
-
-    juce::File folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                            .getNonexistentChildFile ("standin-test", {}, false);
 };
 
 const std::string versionBody = "<quordata response=\"OK\"><authapp version=\"9\"/></quordata>";
@@ -193,15 +184,15 @@ TEST_F (StandInServerTest, ServesTheCatalogueTheVersionAndThePage)
 
 TEST_F (StandInServerTest, ServesRepositoryFilesAndNothingOutsideIt)
 {
-    ScratchFolder scratch;
-    const auto repository = scratch.folder.getChildFile ("plugrepo");
+    BundleFixtures::ScratchFolder scratch;
+    const auto repository = scratch.getChild ("plugrepo");
     const auto archive = repository.getChildFile ("components/MAC/My Plug.vst.zip");
     ASSERT_TRUE (archive.getParentDirectory().createDirectory());
 
     const char archiveBytes[] = { 'P', 'K', 3, 4, 0, 0, '\xff', ' ', '%', '2', '0' };
     ASSERT_TRUE (archive.replaceWithData (archiveBytes, sizeof (archiveBytes)));
 
-    const auto secret = scratch.folder.getChildFile ("secret.txt");
+    const auto secret = scratch.getChild ("secret.txt");
     ASSERT_TRUE (secret.replaceWithText ("private"));
     std::filesystem::create_symlink (secret.getFullPathName().toStdString(),
                                      repository.getChildFile ("link.zip").getFullPathName().toStdString());
@@ -442,8 +433,8 @@ TEST_F (StandInServerTest, SlowRepliesKeepTheClientWaiting)
 
 TEST_F (StandInServerTest, ServesAFolderAsTheExecutableDoes)
 {
-    ScratchFolder scratch;
-    const auto root = scratch.folder;
+    BundleFixtures::ScratchFolder scratch;
+    const auto root = scratch.getFile();
     const juce::String catalogue = "<quordata><product id=\"1\"/></quordata>";
     const juce::String version = StandInServer::makeVersionXml ("3.22", "3.0", "updates/x.zip");
 

@@ -107,6 +107,22 @@ juce::String ModalDriver::getMessage (juce::Component& modal)
     return description.startsWith (prefix) ? description.substring (prefix.length()) : description;
 }
 
+juce::ProgressBar* ModalDriver::findProgressBar (juce::Component& window)
+{
+    for (auto* child : window.getChildren())
+        if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
+            return bar;
+
+    return nullptr;
+}
+
+double ModalDriver::getProgressValue (juce::ProgressBar& bar)
+{
+    auto* handler = bar.getAccessibilityHandler();
+    auto* value = handler != nullptr ? handler->getValueInterface() : nullptr;
+    return value != nullptr ? value->getCurrentValue() : -1.0;
+}
+
 void ModalDriver::timerCallback()
 {
     if (actions.empty())

@@ -42,6 +42,10 @@ public:
     static juce::String getTitle (juce::Component& modal);
     static juce::String getMessage (juce::Component& modal);
 
+    // A task window's progress bar, and the value it shows (-1 when it offers none).
+    static juce::ProgressBar* findProgressBar (juce::Component& window);
+    static double getProgressValue (juce::ProgressBar& bar);
+
 private:
     void timerCallback() override;
 

@@ -17,13 +17,3 @@ void ServerFixture::TearDown()
 {
     server.stop();
 }
-
-std::vector<std::string> ServerFixture::getQueries() const
-{
-    std::vector<std::string> queries;
-
-    for (auto& request : server.getRequests())
-        queries.push_back (request.rawQuery);
-
-    return queries;
-}

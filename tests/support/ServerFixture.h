@@ -14,8 +14,5 @@ protected:
 
     static int getProgramPort();
 
-    // The raw queries of the requests received so far.
-    std::vector<std::string> getQueries() const;
-
     StandInServer server;
 };

@@ -42,12 +42,13 @@ struct BarWatcher : private juce::Timer
         {
             title = modal->getName();
 
-            for (auto* child : modal->getChildren())
-                if (auto* bar = dynamic_cast<juce::ProgressBar*> (child))
-                    if (auto* handler = bar->getAccessibilityHandler())
-                        if (auto* value = handler->getValueInterface())
-                            if (values.isEmpty() || values.getLast() != value->getCurrentValue())
-                                values.add (value->getCurrentValue());
+            if (auto* bar = ModalDriver::findProgressBar (*modal))
+            {
+                auto value = ModalDriver::getProgressValue (*bar);
+
+                if (value >= 0.0 && (values.isEmpty() || values.getLast() != value))
+                    values.add (value);
+            }
         }
     }
 
@@ -67,9 +68,8 @@ TEST_F (ConnectionOnline, BarClimbsAsProductsAreBuilt)
 
     juce::String xml ("<components>");
     for (int i = 1; i <= 400; ++i)
-        xml << "<product id=\"" << i << "\"><product_title>P" << i << "</product_title><latest_version>1.0</latest_version>"
-            << "<display_order>" << i << "</display_order><component platform=\"MAC\" format=\"VST\">Missing" << i
-            << ".vst</component></product>";
+        xml << BundleFixtures::productXml (i, "P" + juce::String (i), "1.0", i,
+                                           BundleFixtures::componentXml ("VST", "Missing" + juce::String (i) + ".vst"));
     xml << "</components>";
     server.setComponentsXml (xml.toStdString());
 

@@ -12,6 +12,8 @@
 #include "support/TestEnvironment.h"
 #include "tasks/DownloadThread.h"
 
+using BundleFixtures::componentXml;
+
 namespace
 {
 using Commands = juce::Array<juce::StringArray>;
@@ -58,54 +60,31 @@ protected:
     // An archive holding a bundle of that name and version at its top level.
     void addArchive (const juce::String& name, const juce::String& version)
     {
-        BundleFixtures::ScratchFolder source;
-        BundleFixtures::writeBundleWithVersion (source.getFile(), name, version);
-        source.getChild (name + "/Contents/MacOS").createDirectory();
-        source.getChild (name + "/Contents/MacOS/binary").replaceWithText (name + " " + version);
-        writeArchive (name, source.getFile(), {});
+        const juce::String binary (name + " " + version);
+        ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor (name), name, version,
+                                                         juce::MemoryBlock (binary.toRawUTF8(), binary.getNumBytesAsUTF8())));
     }
 
     // Zips every file below the folder; extra entries are (name in archive, text).
     void writeArchive (const juce::String& name, const juce::File& folder,
                        const std::vector<std::pair<juce::String, juce::String>>& extraEntries)
     {
-        juce::ZipFile::Builder builder;
-
-        for (auto& file : folder.findChildFiles (juce::File::findFiles, true))
-            builder.addFile (file, 6, file.getRelativePathFrom (folder));
-
-        // The builder owns the streams it is given.
-        for (auto& entry : extraEntries)
-            builder.addEntry (new juce::MemoryInputStream (entry.second.toRawUTF8(), entry.second.getNumBytesAsUTF8(), true),
-                              6, entry.first, juce::Time::getCurrentTime());
-
-        auto archive = repository.getChild ("components/MAC/" + name + ".zip");
-        archive.getParentDirectory().createDirectory();
-        juce::FileOutputStream out (archive);
-        out.setPosition (0);
-        out.truncate();
-        ASSERT_TRUE (builder.writeToStream (out, nullptr));
+        ASSERT_TRUE (BundleFixtures::zipFolder (folder, archiveFor (name), 6, extraEntries));
     }
 
-    static juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false)
+    juce::File archiveFor (const juce::String& name) const
     {
-        return "<component platform=\"MAC\" format=\"" + format + "\"" + (remove ? " action=\"REMOVE\"" : "")
-               + ">" + name + "</component>";
+        return repository.getChild ("components/MAC/" + name + ".zip");
     }
 
     static void useCatalogue (const juce::String& productsXml)
     {
-        auto& catalogue = ProductCatalogue::getInstance();
-        catalogue.dropOfflineComponents();
-        catalogue.useComponentsXml (juce::parseXML ("<components>" + productsXml + "</components>"), true);
-        catalogue.buildFromXml (nullptr);
+        BundleFixtures::buildCatalogue ("<components>" + productsXml + "</components>", true);
     }
 
     static juce::String productXml (int id, const juce::String& latest, const juce::String& components)
     {
-        return "<product id=\"" + juce::String (id) + "\"><product_title>P" + juce::String (id)
-               + "</product_title><latest_version>" + latest + "</latest_version><display_order>" + juce::String (id)
-               + "</display_order>" + components + "</product>";
+        return BundleFixtures::productXml (id, "P" + juce::String (id), latest, id, components);
     }
 
     struct RunResult
@@ -205,23 +184,13 @@ TEST (DownloadThread, BarShowsTheShareOfTheArchiveRead)
     juce::File (temp()).deleteRecursively();
 
     // An archive of many 1024-byte blocks, stored without compression.
-    BundleFixtures::ScratchFolder source, repository;
-    BundleFixtures::writeBundleWithVersion (source.getFile(), "Alpha.vst", "1.2");
+    BundleFixtures::ScratchFolder repository;
     juce::MemoryBlock code (20000);
     juce::Random random (7);
     random.fillBitsRandomly (code.getData(), code.getSize());
-    source.getChild ("Alpha.vst/Contents/MacOS").createDirectory();
-    source.getChild ("Alpha.vst/Contents/MacOS/binary").replaceWithData (code.getData(), code.getSize());
-
-    juce::ZipFile::Builder builder;
-    for (auto& file : source.getFile().findChildFiles (juce::File::findFiles, true))
-        builder.addFile (file, 0, file.getRelativePathFrom (source.getFile()));
 
     auto archive = repository.getChild ("Alpha.vst.zip");
-    {
-        juce::FileOutputStream out (archive);
-        ASSERT_TRUE (builder.writeToStream (out, nullptr));
-    }
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archive, "Alpha.vst", "1.2", code, 0));
 
     ComponentRecord alpha ("Alpha.vst", "VST", "MAC", archive.getFullPathName(), false, false);
     DownloadThread download ({}, true);
@@ -230,21 +199,12 @@ TEST (DownloadThread, BarShowsTheShareOfTheArchiveRead)
     window->addToDesktop (window->getLookAndFeel().getAlertBoxWindowFlags());
     window->setVisible (true);
 
-    juce::ProgressBar* bar = nullptr;
-    for (auto* child : window->getChildren())
-        if (auto* found = dynamic_cast<juce::ProgressBar*> (child))
-            bar = found;
+    auto* bar = ModalDriver::findProgressBar (*window);
     ASSERT_NE (bar, nullptr);
-
-    auto barValue = [bar]
-    {
-        auto* handler = bar->getAccessibilityHandler();
-        return handler != nullptr && handler->getValueInterface() != nullptr ? handler->getValueInterface()->getCurrentValue() : -1.0;
-    };
 
     EXPECT_TRUE (download.downloadAndUnpack (alpha));
     TestEnvironment::runFor (200);
-    EXPECT_DOUBLE_EQ (barValue(), 1.0) << "the bar keeps the share read, whatever else refreshes the window";
+    EXPECT_DOUBLE_EQ (ModalDriver::getProgressValue (*bar), 1.0) << "the bar keeps the share read, whatever else refreshes the window";
     EXPECT_EQ (download.getStatusLog(), juce::StringArray ("Installing from Disk:\nAlpha VST"));
     EXPECT_EQ (juce::File (temp() + "/Alpha.vst/Contents/MacOS/binary").getSize(), (juce::int64) code.getSize());
 

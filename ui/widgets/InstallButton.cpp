@@ -47,21 +47,15 @@ void InstallButton::paintButton (juce::Graphics& g, bool isMouseOverButton, bool
         return;
     }
 
+    // Disabled or pressed, the update look does not pulse.
+    if (! isEnabled() || isButtonDown)
+    {
+        PicturePainting::paintIcon (g, isEnabled(), isMouseOverButton, isButtonDown,
+                                    updateNormal, updateOver, updateDown);
+        return;
+    }
+
     auto bounce = ticker != nullptr ? ticker->getValue ("updatebuttonbounce") : 0.0f;
-
-    if (! isEnabled())
-    {
-        g.setColour (juce::Colours::black.withAlpha (0.1f));
-        PicturePainting::drawWhole (g, updateOver, 0, 0, 26, 26);
-        return;
-    }
-
-    if (isButtonDown)
-    {
-        g.setColour (juce::Colours::black.withAlpha (0.7f));
-        PicturePainting::drawWhole (g, updateDown, 1, 1, 24, 24);
-        return;
-    }
 
     // 18, 20, 22 or 24 pixels (26 at the very top) around the centre of the 26-pixel icon.
     auto growth = (int) (bounce * 4.0f);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "WidgetTestSupport.h"
 #include "localisation/Languages.h"
 #include "support/ModalDriver.h"
@@ -25,26 +23,14 @@ struct ClickRecorder final : public juce::Button::Listener
 };
 
 // Saves the default look-and-feel's combo-box and editor colours and puts them back.
-struct ScopedComboColours
+struct ScopedComboColours final : public ScopedDefaultColours
 {
     ScopedComboColours()
-    {
-        for (size_t i = 0; i < ids.size(); ++i)
-            saved[i] = lf().findColour (ids[i]);
-    }
-
-    ~ScopedComboColours()
-    {
-        for (size_t i = 0; i < ids.size(); ++i)
-            lf().setColour (ids[i], saved[i]);
-    }
-
-    static juce::LookAndFeel& lf() { return juce::LookAndFeel::getDefaultLookAndFeel(); }
-
-    const std::array<int, 6> ids{ juce::ComboBox::backgroundColourId, juce::ComboBox::textColourId,
+        : ScopedDefaultColours ({ juce::ComboBox::backgroundColourId, juce::ComboBox::textColourId,
                                   juce::ComboBox::outlineColourId, juce::ComboBox::arrowColourId,
-                                  juce::TextEditor::backgroundColourId, juce::TextEditor::outlineColourId };
-    std::array<juce::Colour, 6> saved;
+                                  juce::TextEditor::backgroundColourId, juce::TextEditor::outlineColourId })
+    {
+    }
 };
 
 juce::Label* findLabel (juce::Component& parent)
@@ -252,27 +238,25 @@ TEST (RoundTextEditor, RoundedBodyAndFocusRing)
 
     // Right of the caret, the editor draws nothing but its body.
     const juce::Rectangle<int> clear (40, 0, 160, 24);
-    auto region = [&clear] (const juce::Image& image)
-    { return image.getClippedImage (clear).createCopy(); };
 
     auto editor = std::make_unique<RoundTextEditor> ("name");
     editor->setSize (200, 24);
 
     auto unfocused = render (*editor);
-    EXPECT_LE (maxDifference (region (unfocused), region (body (juce::Colours::white))), 1);
+    EXPECT_LE (maxDifferenceIn (unfocused, body (juce::Colours::white), clear), 1);
     EXPECT_EQ (unfocused.getPixelAt (0, 0).getAlpha(), 0) << "rounded corners";
     EXPECT_EQ (unfocused.getPixelAt (100, 12), juce::Colour (0xffffffff));
 
     // A new body colour shows at the next paint.
     editor->setColour (juce::TextEditor::backgroundColourId, juce::Colours::lightyellow);
-    EXPECT_LE (maxDifference (region (render (*editor)), region (body (juce::Colours::lightyellow))), 1);
+    EXPECT_LE (maxDifferenceIn (render (*editor), body (juce::Colours::lightyellow), clear), 1);
     editor->setColour (juce::TextEditor::backgroundColourId, juce::Colours::white);
 
     FocusWindow window;
     ASSERT_TRUE (window.focus (*editor));
 
     auto focused = render (*editor);
-    EXPECT_LE (maxDifference (region (focused), region (ring)), 1);
+    EXPECT_LE (maxDifferenceIn (focused, ring, clear), 1);
     EXPECT_EQ (focused.getPixelAt (100, 0), steelBlue);
     EXPECT_EQ (focused.getPixelAt (100, 1), steelBlue);
     EXPECT_EQ (focused.getPixelAt (100, 2), juce::Colour (0xffffffff));
@@ -387,10 +371,7 @@ TEST (RoundTextEditor, OwnLookIsReleasedWithTheEditorAndNotUsedAfter)
         alert.setVisible (true);
 
         auto* editor = alert.getTextEditor ("folder");
-        editor->grabKeyboardFocus();
-        TestEnvironment::runUntil ([editor]
-                                   { return editor->hasKeyboardFocus (true); },
-                                   2000);
+        takeKeyboardFocus (*editor, 2000);
         editor->insertTextAtCaret ("x");
         alert.createComponentSnapshot (alert.getLocalBounds());
     }

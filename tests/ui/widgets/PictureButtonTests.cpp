@@ -55,14 +55,6 @@ std::vector<IconCase> iconCases()
           "Art/settings_icon.png", "Art/settings_icon.png", "Art/settings_icon.png", 34 },
     };
 }
-
-// An "updatebuttonbounce" that stands at the value until ticked.
-std::unique_ptr<AnimTicker> bounceAt (float value)
-{
-    auto ticker = std::make_unique<AnimTicker> (nullptr);
-    ticker->addAnimation ("updatebuttonbounce", 0, value, 0.0f, 1.0f, 0.75f, 10.0f, -1.0f, 0.1f);
-    return ticker;
-}
 } // namespace
 
 TEST (PictureButtons, IconButtonsShowTheirPictureByState)
@@ -257,11 +249,8 @@ TEST (PictureButtons, LargeButtonsShowCaptionsExceptWhenPressed)
 
             // The picture everywhere but in the caption rows; there, the coloured top line and
             // the white lines below it.
-            auto outside = image.getClippedImage ({ 0, 0, 205, 79 });
-            EXPECT_LE (maxDifference (outside.createCopy(), bare.getClippedImage ({ 0, 0, 205, 79 }).createCopy()), 1);
-            EXPECT_LE (maxDifference (image.getClippedImage ({ 0, 160, 205, 45 }).createCopy(),
-                                      bare.getClippedImage ({ 0, 160, 205, 45 }).createCopy()),
-                       1);
+            EXPECT_LE (maxDifferenceIn (image, bare, { 0, 0, 205, 79 }), 1);
+            EXPECT_LE (maxDifferenceIn (image, bare, { 0, 160, 205, 45 }), 1);
 
             EXPECT_GT (countPixels (image, { 0, 79, 205, 30 }, [&] (juce::Colour p)
                                     { return isNear (p, c.topColour, 8); }),
@@ -296,15 +285,9 @@ TEST (PictureButtons, LargeButtonCaptionsFollowTheLanguageAtTheNextPaint)
     setLanguage (0);
 
     // "EXISTING" / "USER" became "USUARIO" / "REGISTRADO"; "DEMOS" is the same word in both.
-    EXPECT_GT (maxDifference (englishExisting.getClippedImage ({ 0, 79, 205, 36 }).createCopy(),
-                              spanishExisting.getClippedImage ({ 0, 79, 205, 36 }).createCopy()),
-               100);
-    EXPECT_GT (maxDifference (englishDownload.getClippedImage ({ 0, 130, 205, 30 }).createCopy(),
-                              spanishDownload.getClippedImage ({ 0, 130, 205, 30 }).createCopy()),
-               100);
-    EXPECT_LE (maxDifference (englishDownload.getClippedImage ({ 0, 116, 205, 14 }).createCopy(),
-                              spanishDownload.getClippedImage ({ 0, 116, 205, 14 }).createCopy()),
-               1);
+    EXPECT_GT (maxDifferenceIn (englishExisting, spanishExisting, { 0, 79, 205, 36 }), 100);
+    EXPECT_GT (maxDifferenceIn (englishDownload, spanishDownload, { 0, 130, 205, 30 }), 100);
+    EXPECT_LE (maxDifferenceIn (englishDownload, spanishDownload, { 0, 116, 205, 14 }), 1);
     EXPECT_EQ (maxDifference (render (existing), englishExisting), 0);
 }
 

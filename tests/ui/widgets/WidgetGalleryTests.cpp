@@ -38,14 +38,10 @@ struct Row
     std::vector<Cell> cells;
 };
 
-// Small widgets are shown four times their size, so that a person can see their pixels.
+// Small widgets are shown enlarged, so that a person can see their pixels.
 juce::Image magnified (const juce::Image& image, int factor)
 {
-    juce::Image big (juce::Image::ARGB, image.getWidth() * factor, image.getHeight() * factor, true);
-    juce::Graphics g (big);
-    g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
-    g.drawImageTransformed (image, juce::AffineTransform::scale ((float) factor));
-    return big;
+    return image.rescaled (image.getWidth() * factor, image.getHeight() * factor, juce::Graphics::lowResamplingQuality);
 }
 
 const std::pair<const char*, juce::Button::ButtonState> buttonStates[] = {
@@ -205,9 +201,8 @@ TEST (WidgetGallery, WritesEveryWidgetInEveryState)
     icons = { "Icon buttons (x3)", {} };
     TrashCanButton trash;
     SettingsButton settings;
-    AnimTicker bounce (nullptr);
-    bounce.addAnimation ("updatebuttonbounce", 0, 0.0f, 0.0f, 1.0f, 0.75f, 10.0f, -1.0f, 0.1f);
-    InstallButton install (&bounce);
+    auto bounce = bounceAt (0.0f);
+    InstallButton install (bounce.get());
     install.setMode (1);
     addButtonStates (icons, "trash", trash, 3);
     addButtonStates (icons, "settings", settings, 3);
@@ -218,9 +213,8 @@ TEST (WidgetGallery, WritesEveryWidgetInEveryState)
 
     for (float value : { 0.0f, 0.25f, 0.5f, 0.75f, 0.99f, 1.0f })
     {
-        AnimTicker ticker (nullptr);
-        ticker.addAnimation ("updatebuttonbounce", 0, value, 0.0f, 1.0f, 0.75f, 10.0f, -1.0f, 0.1f);
-        InstallButton update (&ticker);
+        auto ticker = bounceAt (value);
+        InstallButton update (ticker.get());
         update.setMode (0);
         pulse.cells.push_back ({ "value " + juce::String (value), magnified (renderButton (update, true, juce::Button::buttonNormal), 3) });
 
@@ -310,9 +304,8 @@ TEST (WidgetGallery, WritesEveryWidgetInEveryState)
             screen.paintEntireComponent (g, true); });
         screens.cells.push_back ({ "codes 1, 2, 1, 1, 0, 1", shot });
 
+        ScopedDefaultColours restoreAlertColours ({ juce::AlertWindow::backgroundColourId, juce::AlertWindow::textColourId });
         auto& lf = juce::LookAndFeel::getDefaultLookAndFeel();
-        auto savedBackground = lf.findColour (juce::AlertWindow::backgroundColourId);
-        auto savedText = lf.findColour (juce::AlertWindow::textColourId);
         lf.setColour (juce::AlertWindow::backgroundColourId, juce::Colours::black);
         lf.setColour (juce::AlertWindow::textColourId, juce::Colour (0xffc6fdfe));
 
@@ -324,18 +317,10 @@ TEST (WidgetGallery, WritesEveryWidgetInEveryState)
         alert.setVisible (true);
 
         if (auto* second = alert.getTextEditor ("second"))
-        {
-            second->grabKeyboardFocus();
-            TestEnvironment::runUntil ([second]
-                                       { return second->hasKeyboardFocus (true); },
-                                       2000);
-        }
+            takeKeyboardFocus (*second, 2000);
 
         screens.cells.push_back ({ "alert window", alert.createComponentSnapshot (alert.getLocalBounds()) });
         alert.setVisible (false);
-
-        lf.setColour (juce::AlertWindow::backgroundColourId, savedBackground);
-        lf.setColour (juce::AlertWindow::textColourId, savedText);
     }
     rows.push_back (screens);
 

@@ -3,13 +3,18 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "support/TestEnvironment.h"
+#include "ui/widgets/AnimTicker.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <iostream>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace WidgetTestSupport
 {
@@ -67,13 +72,19 @@ private:
     Counter* counter = nullptr;
 };
 
-// The component as it paints itself, on a transparent image of its size.
+// An "updatebuttonbounce" that stands at the value until ticked.
+inline std::unique_ptr<AnimTicker> bounceAt (float value)
+{
+    auto ticker = std::make_unique<AnimTicker> (nullptr);
+    ticker->addAnimation ("updatebuttonbounce", 0, value, 0.0f, 1.0f, 0.75f, 10.0f, -1.0f, 0.1f);
+    return ticker;
+}
+
+// The component as it paints itself, on a transparent image of its size (the widgets are not
+// opaque).
 inline juce::Image render (juce::Component& component)
 {
-    juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true);
-    juce::Graphics g (image);
-    component.paintEntireComponent (g, true);
-    return image;
+    return component.createComponentSnapshot (component.getLocalBounds());
 }
 
 // A button painted in one state.
@@ -124,6 +135,12 @@ inline int maxDifference (const juce::Image& a, const juce::Image& b)
     }
 
     return worst;
+}
+
+// The same for one area of both images.
+inline int maxDifferenceIn (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    return maxDifference (a.getClippedImage (area).createCopy(), b.getClippedImage (area).createCopy());
 }
 
 // Pixels in the area for which the test holds.
@@ -221,6 +238,42 @@ private:
     int savedDescriptor = -1, fileDescriptor = -1;
 };
 
+// Saves colours of the default look-and-feel and puts them back.
+class ScopedDefaultColours
+{
+public:
+    explicit ScopedDefaultColours (std::initializer_list<int> colourIds)
+    {
+        for (auto id : colourIds)
+            saved.emplace_back (id, lookAndFeel().findColour (id));
+    }
+
+    ~ScopedDefaultColours()
+    {
+        for (auto& [id, colour] : saved)
+            lookAndFeel().setColour (id, colour);
+    }
+
+private:
+    static juce::LookAndFeel& lookAndFeel() { return juce::LookAndFeel::getDefaultLookAndFeel(); }
+
+    std::vector<std::pair<int, juce::Colour>> saved;
+
+    JUCE_DECLARE_NON_COPYABLE (ScopedDefaultColours)
+};
+
+// Gives a showing component the keyboard focus, asking again until it has it or the time is up.
+inline bool takeKeyboardFocus (juce::Component& component, int timeoutMs = 5000)
+{
+    component.grabKeyboardFocus();
+    return TestEnvironment::runUntil ([&]
+                                      {
+                                          if (! component.hasKeyboardFocus (true))
+                                              component.grabKeyboardFocus();
+                                          return component.hasKeyboardFocus (true); },
+                                      timeoutMs);
+}
+
 // A window on the desktop, so that its children can take the keyboard focus.
 struct FocusWindow
 {
@@ -242,13 +295,7 @@ struct FocusWindow
         window.addAndMakeVisible (component);
         component.setTopLeftPosition (10, 10);
         window.toFront (true);
-        component.grabKeyboardFocus();
-        return TestEnvironment::runUntil ([&]
-                                          {
-                                              if (! component.hasKeyboardFocus (true))
-                                                  component.grabKeyboardFocus();
-                                              return component.hasKeyboardFocus (true); },
-                                          5000);
+        return takeKeyboardFocus (component);
     }
 
     juce::Component window;
