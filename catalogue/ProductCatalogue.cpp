@@ -218,7 +218,7 @@ juce::String ProductCatalogue::makeDownloadUrl (bool online, const juce::String&
 
 bool ProductCatalogue::checkServerReachable()
 {
-    WebReader reader (ServerRequest::makeUrl (serverRequestUrl), false);
+    WebReader reader (ServerRequest::makeUrl (serverRequestUrl), false, nullptr, ServerRequest::getMessageThreadTimeoutMs());
 
     if (reader.connect())
         return true;

@@ -16,6 +16,12 @@ ServerRequest& ServerRequest::withParameter (const juce::String& name, const juc
     return *this;
 }
 
+ServerRequest& ServerRequest::withEncodedParameters (const juce::String& encodedPairs)
+{
+    parameters << encodedPairs;
+    return *this;
+}
+
 juce::String ServerRequest::getRequestText() const
 {
     return serverRequestUrl + "?ACTION=" + action + parameters;
@@ -39,19 +45,34 @@ std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) co
 
 bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) const
 {
-    WebReader reader (makeUrl (getRequestText()), false, task);
+    WebReader reader (makeUrl (getRequestText()), false, task, task == nullptr ? getMessageThreadTimeoutMs() : 0);
     return reader.connect() && reader.readAll (reply);
 }
 
 juce::String ServerRequest::postAndReadText() const
 {
-    WebReader reader (makeUrl (serverRequestUrl).withPOSTData (getFormBody()), true);
+    WebReader reader (makeUrl (serverRequestUrl).withPOSTData (getFormBody()), true, nullptr, getMessageThreadTimeoutMs());
     juce::MemoryBlock reply;
 
     if (reader.connect() && reader.readAll (reply))
         return reply.toString();
 
     return {};
+}
+
+namespace
+{
+std::atomic<int> messageThreadTimeoutMs{ ServerRequest::defaultMessageThreadTimeoutMs };
+}
+
+int ServerRequest::getMessageThreadTimeoutMs()
+{
+    return messageThreadTimeoutMs.load();
+}
+
+void ServerRequest::setMessageThreadTimeoutMs (int milliseconds)
+{
+    messageThreadTimeoutMs = juce::jmax (1, milliseconds);
 }
 
 juce::String ServerRequest::escapeValue (const juce::String& value)

@@ -12,6 +12,9 @@ public:
     // Parameter names are fixed lower-case literals and are not escaped; values are.
     ServerRequest& withParameter (const juce::String& name, const juce::String& value);
 
+    // Appends parameters already built as "&" + name + "=" + escaped value, unchanged.
+    ServerRequest& withEncodedParameters (const juce::String& encodedPairs);
+
     // The whole GET address.
     juce::String getRequestText() const;
 
@@ -19,15 +22,22 @@ public:
     juce::String getFormBody() const;
 
     // GET: the parsed reply, or null when the connection failed or the reply is not well-formed.
-    // Given the task thread it runs on, a cancel of the task aborts the request.
+    // Given the task thread it runs on, a cancel of the task aborts the request. Without one the
+    // request runs on the message thread and waits at most getMessageThreadTimeoutMs().
     std::unique_ptr<juce::XmlElement> readXml (juce::Thread* task = nullptr) const;
 
     // GET: appends the reply's bytes; false when the connection failed or the task was cancelled.
     bool readBytes (juce::MemoryBlock& reply, juce::Thread* task = nullptr) const;
 
-    // POST of the form body to the request URL without query; the reply as text, empty when
-    // the connection failed.
+    // POST of the form body to the request URL without query, on the message thread with its
+    // bounded wait; the reply as text, empty when the connection failed or timed out.
     juce::String postAndReadText() const;
+
+    // The one bound on the wait of a request made on the message thread (no task thread): at most
+    // this long to connect, and the reply given up after this long without progress.
+    static int getMessageThreadTimeoutMs();
+    static void setMessageThreadTimeoutMs (int milliseconds);
+    static constexpr int defaultMessageThreadTimeoutMs = 30000;
 
     // The value's UTF-8 bytes: letters, digits and "_-.*!'()" as they are, every other byte as
     // "%" and two lower-case hex digits.

@@ -1,9 +1,12 @@
 #include "catalogue/WebReader.h"
 
-WebReader::WebReader (const juce::URL& url, bool usePost, juce::Thread* taskThread)
+WebReader::WebReader (const juce::URL& url, bool usePost, juce::Thread* taskThread, int timeoutMs)
     : stream (url, usePost)
     , task (taskThread)
 {
+    if (timeoutMs > 0)
+        stream.withConnectionTimeout (timeoutMs);
+
     if (task != nullptr)
     {
         task->addListener (this);

@@ -8,7 +8,10 @@
 class WebReader final : public juce::InputStream, private juce::Thread::Listener
 {
 public:
-    WebReader (const juce::URL& url, bool usePost, juce::Thread* task = nullptr);
+    // A positive timeout bounds the wait for the connection and for progress of the reply: the
+    // request fails when nothing connects within it, or when the reply stalls below 100 bytes a
+    // second for that long. Zero waits as long as the server keeps the connection open.
+    WebReader (const juce::URL& url, bool usePost, juce::Thread* task = nullptr, int timeoutMs = 0);
     ~WebReader() override;
 
     // False when no connection could be made or the task was cancelled.

@@ -76,3 +76,24 @@ TEST_F (RequestOnline, RepliesAreDecodedAsTextWithTheirByteOrderMark)
         EXPECT_EQ (root->getChildElementAllSubText ("name", {}), juce::String::fromUTF8 ("Se\xc3\xb1or")) << reply.first;
     }
 }
+
+TEST_F (RequestOnline, MessageThreadRequestsGiveUpOnASilentServer)
+{
+    // The server accepts the connection and says nothing for far longer than the bound; a wait
+    // without the bound would end with a readable reply.
+    server.setVersionXml (StandInServer::makeVersionXml ("3.22", "3.00", "plugin_manager.zip"));
+    server.setBehaviour ("*", { StandInServer::Delivery::whole, 0, 20000 });
+    const auto previous = ServerRequest::getMessageThreadTimeoutMs();
+    ServerRequest::setMessageThreadTimeoutMs (1000);
+
+    EXPECT_EQ (ServerRequest ("GET_VERSION").readXml(), nullptr);
+    EXPECT_EQ (ServerRequest ("RESET_PASSWORD").withParameter ("email", "a@b.c").postAndReadText(), "");
+
+    ServerRequest::setMessageThreadTimeoutMs (previous);
+    server.stop();
+    EXPECT_EQ (server.getRequests().size(), 2u);
+
+    // Parameters built elsewhere go out unchanged after the action.
+    EXPECT_EQ (ServerRequest ("ADD_USER_ACCOUNT").withEncodedParameters ("&email=a%40b&country=").getFormBody(),
+               "ACTION=ADD_USER_ACCOUNT&email=a%40b&country=");
+}
