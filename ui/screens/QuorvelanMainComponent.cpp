@@ -1,6 +1,8 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
 #include "resources/ResourceArchive.h"
+#include "ui/screens/SRegisterComponent.h"
+#include "ui/screens/SRegisterComponent2.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/screens/ScreenCodeBroadcaster.h"
 
@@ -31,6 +33,15 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     titleLabel->setEditable (false, false, false);
     addAndMakeVisible (*titleLabel);
 
+    registrationPage1 = std::make_unique<SRegisterComponent>();
+    registrationPage2 = std::make_unique<SRegisterComponent2>();
+
+    registrationPage1->addChangeListener (this);
+    registrationPage2->addChangeListener (this);
+
+    addChildComponent (*registrationPage1);
+    addChildComponent (*registrationPage2);
+
     backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
     setSize (785, 480);
 }
@@ -39,6 +50,8 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
 {
     appLabel.reset();
     titleLabel.reset();
+    registrationPage1.reset();
+    registrationPage2.reset();
 }
 
 //==============================================================================
@@ -66,10 +79,30 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
 {
     switch (code)
     {
+        case ScreenCode::registrationFromWelcome:
+            showRegistration (ScreenCode::welcome, ScreenCode::registrationFromWelcome);
+            break;
+        case ScreenCode::registrationPage2:
+            switchTo ("Registration Screen", registrationPage2.get());
+            break;
+        case ScreenCode::registrationFromDownloads:
+            showRegistration (ScreenCode::demoDownloads, ScreenCode::registrationFromDownloads);
+            break;
+        case ScreenCode::registrationFromStatus:
+            showRegistration (ScreenCode::productStatus, ScreenCode::registrationFromStatus);
+            break;
         case ScreenCode::noScreen:
         default:
             break;
     }
+}
+
+void QuorvelanMainComponent::showRegistration (int cancelCode, int backCode)
+{
+    registrationPage1->setCancelCode (cancelCode);
+    registrationPage1->setPersonalDetailsPage (registrationPage2.get());
+    registrationPage2->setBackCode (backCode);
+    switchTo ("Registration Screen", registrationPage1.get());
 }
 
 void QuorvelanMainComponent::showScreen (juce::Component* screen)

@@ -2,6 +2,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+class SRegisterComponent;
+class SRegisterComponent2;
+
 // The main window's content: owns every screen, shows one at a time, and switches screens when
 // a screen broadcasts a screen code.
 class QuorvelanMainComponent final : public juce::Component,
@@ -29,12 +32,21 @@ public:
     // Sets the (never seen) title label to the translation of the key, then shows the screen.
     void switchTo (const char* titleKey, juce::Component* screen);
 
+    // Shows registration page 1, whose back button sends cancelCode, with page 2's back button
+    // sending backCode.
+    void showRegistration (int cancelCode, int backCode);
+
     juce::Component* getCurrentScreen() const noexcept { return currentScreen; }
     juce::String getTitleText() const { return titleLabel->getText(); }
+
+    SRegisterComponent* getRegistrationPage1() const noexcept { return registrationPage1.get(); }
+    SRegisterComponent2* getRegistrationPage2() const noexcept { return registrationPage2.get(); }
 
 private:
     //==============================================================================
     std::unique_ptr<juce::Label> appLabel;
+    std::unique_ptr<SRegisterComponent> registrationPage1;
+    std::unique_ptr<SRegisterComponent2> registrationPage2;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;
     juce::Component* currentScreen = nullptr;
