@@ -74,6 +74,25 @@ std::unique_ptr<RoundTextEditor> addEditor (juce::Component& page, const char* n
     return editor;
 }
 
+void actOnBarClick (ScreenCodeBroadcaster& page, const BulkButtonBar& bar, const juce::Button* button,
+                    int backCode, const std::function<void()>& submit)
+{
+    switch (bar.indexOfButton (button))
+    {
+        case 0:
+            page.sendScreenCode (backCode);
+            break;
+        case 1:
+            submit();
+            break;
+        case 2:
+            juce::JUCEApplicationBase::quit();
+            break;
+        default:
+            break;
+    }
+}
+
 bool checkWithServer (const juce::String& action, const juce::String& pairs, const juce::String& errorsTitleKey)
 {
     juce::String errors;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ui/screens/ScreenCodeBroadcaster.h"
+#include "ui/widgets/BulkButtonBar.h"
 #include "ui/widgets/RoundTextEditor.h"
+
+#include <functional>
 
 // Shown in the empty address editors of registration page 2.
 extern const juce::Colour hintTextColour;
@@ -25,6 +29,11 @@ std::unique_ptr<juce::Label> addCaption (juce::Component& page, const char* name
 
 // A one-line form editor, empty, added and shown.
 std::unique_ptr<RoundTextEditor> addEditor (juce::Component& page, const char* name);
+
+// A click on a page's bar: back sends the page's back code, next submits, the (hidden) quit button
+// quits; the bulk buttons do nothing.
+void actOnBarClick (ScreenCodeBroadcaster& page, const BulkButtonBar& bar, const juce::Button* button,
+                    int backCode, const std::function<void()>& submit);
 
 // Sends the check on the message thread (with its bounded wait) and answers true when the server
 // accepted the pairs. Otherwise shows the alert: the server's errors under the title key, or the

@@ -55,20 +55,8 @@ void SRegisterComponent::resized()
 
 void SRegisterComponent::buttonClicked (juce::Button* button)
 {
-    switch (bar.indexOfButton (button))
-    {
-        case 0:
-            sendScreenCode (cancelCode);
-            break;
-        case 1:
-            submit();
-            break;
-        case 2:
-            juce::JUCEApplicationBase::quit();
-            break;
-        default:
-            break;
-    }
+    RegistrationForm::actOnBarClick (*this, bar, button, cancelCode, [this]
+                                     { submit(); });
 }
 
 juce::String SRegisterComponent::buildAccountPairs() const

@@ -84,20 +84,8 @@ void SRegisterComponent2::resized()
 
 void SRegisterComponent2::buttonClicked (juce::Button* button)
 {
-    switch (bar.indexOfButton (button))
-    {
-        case 0:
-            sendScreenCode (backCode);
-            break;
-        case 1:
-            submit();
-            break;
-        case 2:
-            juce::JUCEApplicationBase::quit();
-            break;
-        default:
-            break;
-    }
+    RegistrationForm::actOnBarClick (*this, bar, button, backCode, [this]
+                                     { submit(); });
 }
 
 juce::String SRegisterComponent2::buildPersonalPairs() const

@@ -352,6 +352,16 @@ TEST_F (RegistrationOnline, EntriesStayAndBackThenNextChecksPage1Again)
     };
     const auto before = listing();
 
+    // Accepted before the main component linked the pages: nothing is written through the
+    // missing link, and page 2 is still asked for.
+    server.setReply ("REGISTER_VERIFY_ACCOUNT_DETAILS", { 200, "<quordata response=\"OK\"/>" });
+    ASSERT_EQ (w().page1().getPersonalDetailsPage(), nullptr);
+    EXPECT_EQ (describe (w().pressNext (w().page1())), "");
+    ASSERT_TRUE (TestEnvironment::runUntil ([this]
+                                            { return w().main->getCurrentScreen() == &w().page2(); }));
+    EXPECT_EQ (w().page2().getAccountPairs(), "");
+    server.clearScripts();
+
     reachPage2();
     const auto firstPairs = w().page2().getAccountPairs();
 
