@@ -5,6 +5,12 @@
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
 #include "support/ServerFixture.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include "ui/screens/RegistrationForm.h"
 
 using namespace RegistrationTestSupport;
@@ -90,6 +96,45 @@ protected:
     static std::string get (const std::string& query) { return "GET " + query; }
 
     std::unique_ptr<RegistrationWindow> window;
+};
+
+// Listens on the port but never accepts: once its one-place queue is taken by a connection of its
+// own, the handshake of every further client goes unanswered.
+class FullQueueListener
+{
+public:
+    explicit FullQueueListener (int port)
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons ((uint16_t) port);
+        address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
+
+        listener = ::socket (AF_INET, SOCK_STREAM, 0);
+        const int reuse = 1;
+        ::setsockopt (listener, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof (reuse));
+        listening = ::bind (listener, (sockaddr*) &address, sizeof (address)) == 0 && ::listen (listener, 0) == 0;
+
+        for (auto& filler : fillers)
+        {
+            filler = ::socket (AF_INET, SOCK_STREAM, 0);
+            ::fcntl (filler, F_SETFL, O_NONBLOCK);
+            ::connect (filler, (sockaddr*) &address, sizeof (address));
+        }
+    }
+
+    ~FullQueueListener()
+    {
+        for (auto filler : fillers)
+            ::close (filler);
+        ::close (listener);
+    }
+
+    bool listening = false;
+
+private:
+    int listener = -1;
+    int fillers[3]{};
 };
 
 juce::String describe (const std::vector<SeenAlert>& alerts)
@@ -332,11 +377,19 @@ TEST_F (RegistrationOnline, ASilentServerEndsInTheFailureAlertsInsteadOfFreezing
     EXPECT_EQ (describe (w().pressNext (w().page1())), expected);
     EXPECT_EQ (w().main->getCurrentScreen(), &w().page1());
 
-    ServerRequest::setMessageThreadTimeoutMs (previous);
     server.stop();
 
     // The account was never made: one of each check and one attempt to create it after page 1.
     EXPECT_EQ (server.getRequests().size(), 5u);
+
+    // A server that never takes the connection.
+    {
+        FullQueueListener unresponsive (getProgramPort());
+        ASSERT_TRUE (unresponsive.listening);
+        EXPECT_EQ (describe (w().pressNext (w().page1())), expected);
+    }
+
+    ServerRequest::setMessageThreadTimeoutMs (previous);
 }
 
 TEST_F (RegistrationOnline, EntriesStayAndBackThenNextChecksPage1Again)
