@@ -21,7 +21,8 @@ public:
     // "ACTION=" + action + the parameters: the form-encoded body of a POST.
     juce::String getFormBody() const;
 
-    // GET: the parsed reply, or null when the connection failed or the reply is not well-formed.
+    // GET: the parsed reply, or null when the connection failed, the reply is not well-formed or
+    // it nests elements deeper than maxReplyNesting.
     // Given the task thread it runs on, a cancel of the task aborts the request. Without one the
     // request runs on the message thread and waits at most getMessageThreadTimeoutMs().
     std::unique_ptr<juce::XmlElement> readXml (juce::Thread* task = nullptr) const;
@@ -38,6 +39,8 @@ public:
     static int getMessageThreadTimeoutMs();
     static void setMessageThreadTimeoutMs (int milliseconds);
     static constexpr int defaultMessageThreadTimeoutMs = 30000;
+
+    static constexpr int maxReplyNesting = 256;
 
     // The value's UTF-8 bytes: letters, digits and "_-.*!'()" as they are, every other byte as
     // "%" and two lower-case hex digits.

@@ -233,6 +233,8 @@ TEST_F (RegistrationOnline, ErrorRepliesShowTheIntroThenEachTextInOrder)
     expectErrors ("<QUORDATA RESPONSE=\"ERROR\"><ERROR>PASSWORD_MISMATCH</ERROR><error>INVALID_EMAIL</error><other>INVALID_COUNTRY</other></QUORDATA>",
                   errorsIntro + juce::String ("The passwords entered in the 'password' and 'confirm password' fields do not match.\n\nThe email address you have entered is not valid.\n\n"));
     expectErrors ("<quordata response=\"ERROR\"/>", errorsIntro);
+    expectErrors ("<?xml version=\"1.0\"?><!-- <a><b> --><quordata response=\"ERROR\"><error note='a/>b'>INVALID_EMAIL</error></quordata>",
+                  errorsIntro + juce::String ("The email address you have entered is not valid.\n\n"));
     expectErrors ("<quordata response=\"ERROR\"><error>Your card was <b>declined</b></error></quordata>",
                   errorsIntro + juce::String ("Your card was declined\n\n"));
 
@@ -278,6 +280,13 @@ TEST_F (RegistrationOnline, NoUsableReplyIsACommunicationErrorAndStopsThere)
         { "another root", "<reply response=\"OK\"/>" },
         { "not XML", "OK" },
         { "empty", "" },
+        { "nested too deep to read", []
+          {
+              std::string deep;
+              for (int i = 0; i < 60000; ++i)
+                  deep += "<quordata response=\"OK\">";
+              return deep;
+          }() },
     };
 
     const auto expected = juce::String (communicationError) + " / " + communicationErrorText + " [OK]";
