@@ -33,6 +33,7 @@ protected:
         ServerFixture::SetUp();
         setLanguage (0);
         window = std::make_unique<RegistrationWindow>();
+        server.clearRequests();
     }
 
     void TearDown() override

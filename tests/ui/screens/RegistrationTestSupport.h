@@ -76,6 +76,26 @@ public:
 
         page1().getBar().getButton (1)->addListener (&nextClicks);
         page2().getBar().getButton (1)->addListener (&nextClicks);
+        settle();
+    }
+
+    // Lets the screens the main component shows at start run until none has a code waiting.
+    void settle()
+    {
+        auto isWaiting = [this]
+        {
+            for (auto* child : main->getChildren())
+                if (auto* screen = dynamic_cast<ScreenCodeBroadcaster*> (child))
+                    if (screen->isScreenCodePending())
+                        return true;
+
+            return false;
+        };
+
+        TestEnvironment::runFor (50);
+        TestEnvironment::runUntil ([&]
+                                   { return ! isWaiting(); },
+                                   60000);
     }
 
     ~RegistrationWindow()
