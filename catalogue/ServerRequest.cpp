@@ -2,6 +2,7 @@
 
 #include "app/ProgramValues.h"
 #include "catalogue/WebReader.h"
+#include "catalogue/XmlReading.h"
 
 #include <cstring>
 
@@ -32,56 +33,6 @@ juce::String ServerRequest::getFormBody() const
     return "ACTION=" + action + parameters;
 }
 
-namespace
-{
-// The framework's parser recurses once per level of nesting, so a reply nested deeply enough
-// overflows the stack. Counted without parsing; comments and character data can only make the
-// count larger, and quoted attribute values are skipped.
-bool isNestedDeeperThan (const juce::String& text, int limit)
-{
-    int depth = 0;
-    bool inTag = false, slashBeforeClose = false;
-    juce::juce_wchar quote = 0;
-
-    for (auto p = text.getCharPointer(); ! p.isEmpty();)
-    {
-        const auto c = p.getAndAdvance();
-
-        if (quote != 0)
-        {
-            if (c == quote)
-                quote = 0;
-        }
-        else if (inTag)
-        {
-            if (c == '"' || c == '\'')
-                quote = c;
-            else if (c == '>')
-            {
-                if (slashBeforeClose)
-                    depth = juce::jmax (0, depth - 1);
-                inTag = false;
-            }
-
-            slashBeforeClose = c == '/';
-        }
-        else if (c == '<')
-        {
-            const auto next = *p;
-            inTag = next != '!' && next != '?';
-            slashBeforeClose = false;
-
-            if (next == '/')
-                depth = juce::jmax (0, depth - 1);
-            else if (inTag && ++depth > limit)
-                return true;
-        }
-    }
-
-    return false;
-}
-} // namespace
-
 std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) const
 {
     juce::MemoryBlock reply;
@@ -90,18 +41,13 @@ std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) co
         return {};
 
     // Decoded as the framework reads a text stream: a byte-order mark is honoured, not kept.
-    auto text = juce::String::createStringFromData (reply.getData(), (int) reply.getSize());
-
-    if (isNestedDeeperThan (text, maxReplyNesting))
-        return {};
-
-    return juce::parseXML (text);
+    return XmlReading::parse (juce::String::createStringFromData (reply.getData(), (int) reply.getSize()));
 }
 
 bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) const
 {
     WebReader reader (makeUrl (getRequestText()), false, task, task == nullptr ? getMessageThreadTimeoutMs() : 0);
-    return reader.connect() && reader.readAll (reply);
+    return reader.connect() && reader.readAll (reply, maxReplyBytes);
 }
 
 juce::String ServerRequest::postAndReadText() const
@@ -109,7 +55,7 @@ juce::String ServerRequest::postAndReadText() const
     WebReader reader (makeUrl (serverRequestUrl).withPOSTData (getFormBody()), true, nullptr, getMessageThreadTimeoutMs());
     juce::MemoryBlock reply;
 
-    if (reader.connect() && reader.readAll (reply))
+    if (reader.connect() && reader.readAll (reply, maxReplyBytes))
         return reply.toString();
 
     return {};
