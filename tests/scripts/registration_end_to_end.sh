@@ -8,6 +8,12 @@ program="$1"
 standin="$2"
 sample="$3"
 port="${4##*:}"
+
+# Only a build against a local stand-in can be driven here.
+case "$4" in
+    http://127.0.0.1:*) ;;
+    *) echo "SKIP: built against $4, not a local stand-in"; exit 77 ;;
+esac
 work=$(mktemp -d)
 shots="${QUORVELAN_SCREENSHOTS:-$work/shots}"
 mkdir -p "$shots"
