@@ -1,5 +1,7 @@
 #include "ui/folders/SubDirectoryChooser.h"
 
+#include "ui/widgets/ProgramFonts.h"
+
 SubDirectoryChooser::SubDirectoryChooser (const juce::String& titleToUse, const juce::String& rootFolderPath,
                                           const juce::String& startFolderPath,
                                           const PlatformAuthorization::Options& optionsToUse)
@@ -132,9 +134,9 @@ SubDirectoryChooserDialogBox::ContentComponent::ContentComponent (const juce::St
     cancelButton->addShortcut (juce::KeyPress (juce::KeyPress::escapeKey, 0, 0));
 
     descriptionEditor = std::make_unique<juce::TextEditor> (TRANS ("labelDescription"), 0);
-    descriptionEditor->setFont (juce::Font ("Arial", 16.0f, juce::Font::plain));
-    descriptionEditor->setText (TRANS ("TXT_SELECT_FOLDER_DESCRIPTION"));
     descriptionEditor->setMultiLine (true, true);
+    descriptionEditor->setFont (ProgramFonts::getFont ("Arial", 16.0f, juce::Font::plain));
+    descriptionEditor->setText (TRANS ("TXT_SELECT_FOLDER_DESCRIPTION"));
     descriptionEditor->setEnabled (false);
     addAndMakeVisible (*descriptionEditor);
 }
