@@ -245,41 +245,32 @@ juce::BigInteger SubDirectoryBrowserComponent::getRoots (juce::StringArray& root
     auto& catalogue = ProductCatalogue::getInstance();
     const auto path = rootFolder.getFullPathName();
 
+    // The default-folder test and the found folders of each format, in the order RTAS, VST,
+    // VST64, AU: the first format whose default folder holds the root gives the list.
     struct FoundFolders
     {
-        bool isInDefaultFolder;
-        std::function<int()> count;
-        std::function<juce::String (int)> folder;
+        bool (ProductCatalogue::*holdsPath) (juce::String) const;
+        int (ProductCatalogue::*count)() const noexcept;
+        juce::String (ProductCatalogue::*folder) (int) const;
     };
 
-    const FoundFolders formats[] = {
-        { catalogue.isInDefaultRtasFolder (path), [&]
-          { return catalogue.getNumFoundRtasFolders(); },
-          [&] (int i)
-          { return catalogue.getFoundRtasFolder (i); } },
-        { catalogue.isInDefaultVstFolder (path), [&]
-          { return catalogue.getNumFoundVstFolders(); },
-          [&] (int i)
-          { return catalogue.getFoundVstFolder (i); } },
-        { catalogue.isInDefaultVst64Folder (path), [&]
-          { return catalogue.getNumFoundVst64Folders(); },
-          [&] (int i)
-          { return catalogue.getFoundVst64Folder (i); } },
-        { catalogue.isInDefaultAuFolder (path), [&]
-          { return catalogue.getNumFoundAuFolders(); },
-          [&] (int i)
-          { return catalogue.getFoundAuFolder (i); } },
+    static constexpr FoundFolders formats[] = {
+        { &ProductCatalogue::isInDefaultRtasFolder, &ProductCatalogue::getNumFoundRtasFolders, &ProductCatalogue::getFoundRtasFolder },
+        { &ProductCatalogue::isInDefaultVstFolder, &ProductCatalogue::getNumFoundVstFolders, &ProductCatalogue::getFoundVstFolder },
+        { &ProductCatalogue::isInDefaultVst64Folder, &ProductCatalogue::getNumFoundVst64Folders, &ProductCatalogue::getFoundVst64Folder },
+        { &ProductCatalogue::isInDefaultAuFolder, &ProductCatalogue::getNumFoundAuFolders, &ProductCatalogue::getFoundAuFolder },
     };
 
     for (auto& format : formats)
     {
-        if (! format.isInDefaultFolder)
+        if (! (catalogue.*format.holdsPath) (path))
             continue;
 
-        for (int i = 0; i < format.count(); ++i)
+        for (int i = 0; i < (catalogue.*format.count)(); ++i)
         {
-            rootPaths.add (format.folder (i));
-            rootNames.add (format.folder (i));
+            const auto folder = (catalogue.*format.folder) (i);
+            rootPaths.add (folder);
+            rootNames.add (folder);
         }
 
         break;
