@@ -394,13 +394,13 @@ void SubDirectoryBrowserComponent::createWithPrivileges (const juce::File& targe
     if (authorizationRef == nullptr)
         return;
 
-    const auto flags = PlatformAuthorization::flagInteractionAllowed
-                       | PlatformAuthorization::flagExtendRights
-                       | PlatformAuthorization::flagPreAuthorize;
+    const auto rightsFlags = PlatformAuthorization::flagInteractionAllowed
+                             | PlatformAuthorization::flagExtendRights
+                             | PlatformAuthorization::flagPreAuthorize;
 
     // The command runs only with the rights granted, and is waited for, so that the refresh
     // that follows sees its folder.
-    if (authorizationRef->copyRights (PlatformAuthorization::adminRight, flags))
+    if (authorizationRef->copyRights (PlatformAuthorization::adminRight, rightsFlags))
         authorizationRef->executeWithPrivileges ("/bin/mkdir", { "-p", target.getFullPathName() });
 
     lastPrivilegedCommands = authorizationRef->getCommandLog();
