@@ -11,15 +11,6 @@
 #include <deque>
 #include <functional>
 
-namespace juce
-{
-// Readable lists in failure messages.
-inline void PrintTo (const StringArray& items, std::ostream* os)
-{
-    *os << "[" << items.joinIntoString (" | ") << "]";
-}
-} // namespace juce
-
 namespace FolderChooserTestSupport
 {
 //==============================================================================
@@ -266,20 +257,33 @@ private:
 inline void addNewFolderSteps (StepDriver& driver, const juce::String& name, const juce::String& buttonText,
                                std::function<void()> beforePress = {})
 {
+    // The dialog's loop may run timers before the prompt's loop has returned: the step is over
+    // only once the prompt is deleted, which the browser does after creating the folder.
+    auto prompt = std::make_shared<juce::Component::SafePointer<juce::Component>>();
+
     driver.then ("the dialog, to open the prompt", dialogReady, []
                  { DialogParts().newFolderButton->triggerClick(); })
         .then (
             "the new-folder prompt", []
             { return getPrompt() != nullptr && getPrompt()->isShowing(); },
-            [name, buttonText, beforePress]
+            [name, buttonText, beforePress, prompt]
             {
-                  if (beforePress != nullptr)
-                      beforePress();
-                  auto* prompt = getPrompt();
-                  if (auto* editor = prompt->getTextEditor ("dirname"))
-                      editor->setText (name, true);
-                  ModalDriver::pressButton (*prompt, buttonText); })
-        .then ("the dialog after the prompt for \"" + name + "\" (" + buttonText + ")", dialogReady, [] {});
+                if (beforePress != nullptr)
+                    beforePress();
+
+                auto* window = getPrompt();
+                *prompt = window;
+
+                if (auto* editor = window->getTextEditor ("dirname"))
+                    editor->setText (name, true);
+
+                ModalDriver::pressButton (*window, buttonText);
+            })
+        .then (
+            "the dialog after the prompt for \"" + name + "\" (" + buttonText + ")",
+            [prompt]
+            { return *prompt == nullptr && dialogReady(); },
+            [] {});
 }
 
 // A stand-in elevation program that notes each start in the log, then runs its command (or
