@@ -43,8 +43,11 @@ juce::Component* ProductStatusTableModel::refreshComponentForCell (int rowNumber
             auto versionText = TRANS ("TXT_NOT_INSTALLED");
             product->getHighestInstalledVersion (versionText);
 
+            // Squeezed rather than cut short in the narrow column.
             auto* label = new juce::Label ({}, versionText);
             label->setTooltip (product->getVersionTooltip());
+            label->setBorderSize ({ 1, 2, 1, 2 });
+            label->setMinimumHorizontalScale (0.5f);
             return label;
         }
 
