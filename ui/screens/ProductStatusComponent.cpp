@@ -85,8 +85,29 @@ void ProductStatusComponent::activate()
     updateAll();
 }
 
-void ProductStatusComponent::refreshShownScreen()
+bool ProductStatusComponent::askForFormats (FormatSelector& selector, const juce::String& title,
+                                            const juce::String& message, const juce::String& confirmText,
+                                            const juce::String& cancelText)
 {
+    // The window does not own the selector, which outlives it.
+    PluginManagerAlertWindow window (title, message, juce::MessageBoxIconType::NoIcon);
+    window.addCustomComponent (&selector);
+    window.addButton (confirmText, 0);
+    window.addButton (cancelText, 1);
+    return window.runModalLoop() == 0;
+}
+
+void ProductStatusComponent::runProductTask (int productId, const juce::StringArray& formats,
+                                             const FormatLocations& locations, bool installMode)
+{
+    if (formats.isEmpty())
+        return;
+
+    InstallTaskList tasks;
+    tasks.add (new InstallTask (productId, formats, locations));
+    runInstallTasks (tasks, installMode);
+
+    // The refresh deletes the table's buttons, the clicked one among them.
     if (auto* screen = productStatusComponentInstance)
     {
         screen->refreshStatus();

@@ -29,8 +29,13 @@ public:
     // Re-reads the table from the catalogue and sets the bar's bulk buttons from its answers.
     void refreshStatus();
 
-    // Refreshes and repaints the screen that exists, if any.
-    static void refreshShownScreen();
+    // For the table's buttons: shows the selector in a dialog and answers whether its confirm
+    // button ended it; then runs one product's task (nothing when no format was chosen) and
+    // refreshes and repaints the screen that exists, if any.
+    static bool askForFormats (FormatSelector& selector, const juce::String& title, const juce::String& message,
+                               const juce::String& confirmText, const juce::String& cancelText);
+    static void runProductTask (int productId, const juce::StringArray& formats,
+                                const FormatLocations& locations, bool installMode);
 
     // The three bulk offers: each lists its tasks in a dialog and runs them when confirmed.
     void installAllAvailable();

@@ -2,10 +2,8 @@
 
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
-#include "tasks/DownloadThread.h"
 #include "ui/folders/FormatSelector.h"
 #include "ui/screens/ProductStatusComponent.h"
-#include "ui/widgets/PluginManagerAlertWindow.h"
 
 TableInstallButton::TableInstallButton (ProductStatusComponent& owner, int rowIndex)
     : InstallButton (&owner.getTicker())
@@ -31,32 +29,15 @@ void TableInstallButton::clicked()
     FormatLocations locations;
 
     {
-        // The window does not own the selector: it goes first.
         FormatSelector selector (true, product);
-        int result = PluginManagerAlertWindow::cancelResult;
 
-        {
-            PluginManagerAlertWindow window (TRANS ("LAB_INSTALL_UPDATE"), TRANS ("LAB_SELECT_FORMATS_TO_UPDATE"),
-                                             juce::MessageBoxIconType::NoIcon);
-            window.addCustomComponent (&selector);
-            window.addButton (TRANS ("BUT_INSTALL"), 0);
-            window.addButton (TRANS ("BUT_CANCEL"), 1);
-            result = window.runModalLoop();
-        }
-
-        if (result != 0)
+        if (! ProductStatusComponent::askForFormats (selector, TRANS ("LAB_INSTALL_UPDATE"), TRANS ("LAB_SELECT_FORMATS_TO_UPDATE"),
+                                                     TRANS ("BUT_INSTALL"), TRANS ("BUT_CANCEL")))
             return;
 
         selector.getInstallChoice (formats, locations);
     }
 
-    if (formats.isEmpty())
-        return;
-
-    InstallTaskList tasks;
-    tasks.add (new InstallTask (productId, formats, locations));
-    runInstallTasks (tasks, true);
-
-    // The refresh deletes this button: nothing of it may be touched afterwards.
-    ProductStatusComponent::refreshShownScreen();
+    // This button goes with the refresh at the end: nothing of it may be touched afterwards.
+    ProductStatusComponent::runProductTask (productId, formats, locations, true);
 }

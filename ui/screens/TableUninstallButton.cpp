@@ -2,10 +2,8 @@
 
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
-#include "tasks/DownloadThread.h"
 #include "ui/folders/FormatSelector.h"
 #include "ui/screens/ProductStatusComponent.h"
-#include "ui/widgets/PluginManagerAlertWindow.h"
 
 TableUninstallButton::TableUninstallButton (int rowIndex)
     : row (rowIndex)
@@ -25,20 +23,10 @@ void TableUninstallButton::clicked()
     FormatLocations locations;
 
     {
-        // The window does not own the selector: it goes first.
         FormatSelector selector (false, product);
-        int result = PluginManagerAlertWindow::cancelResult;
 
-        {
-            PluginManagerAlertWindow window (TRANS ("LAB_UNINSTALL"), TRANS ("TXT_SELECT_FORMATS_TO_REMOVE"),
-                                             juce::MessageBoxIconType::NoIcon);
-            window.addCustomComponent (&selector);
-            window.addButton (TRANS ("Uninstall"), 0);
-            window.addButton (TRANS ("Cancel"), 1);
-            result = window.runModalLoop();
-        }
-
-        if (result != 0)
+        if (! ProductStatusComponent::askForFormats (selector, TRANS ("LAB_UNINSTALL"), TRANS ("TXT_SELECT_FORMATS_TO_REMOVE"),
+                                                     TRANS ("Uninstall"), TRANS ("Cancel")))
             return;
 
         const std::tuple<bool, const char*, juce::String FormatLocations::*> choices[] = {
@@ -58,13 +46,6 @@ void TableUninstallButton::clicked()
         }
     }
 
-    if (formats.isEmpty())
-        return;
-
-    InstallTaskList tasks;
-    tasks.add (new InstallTask (productId, formats, locations));
-    runInstallTasks (tasks, false);
-
-    // The refresh deletes this button: nothing of it may be touched afterwards.
-    ProductStatusComponent::refreshShownScreen();
+    // This button goes with the refresh at the end: nothing of it may be touched afterwards.
+    ProductStatusComponent::runProductTask (productId, formats, locations, false);
 }

@@ -74,23 +74,6 @@ protected:
     BundleFixtures::ScratchFolder repository;
 };
 
-struct ShownScreen
-{
-    ShownScreen()
-    {
-        holder.setBounds (0, 0, 785, 480);
-        holder.addAndMakeVisible (screen);
-        screen.setBounds (0, 0, 785, 480);
-        holder.addToDesktop (0);
-        holder.setVisible (true);
-    }
-
-    ~ShownScreen() { holder.removeAllChildren(); }
-
-    juce::Component holder;
-    ProductStatusComponent screen;
-};
-
 // Raises the component's window, moves the pointer onto the component and clicks there with
 // xdotool (real pointer events); true when xdotool ran.
 bool clickWithMouse (juce::Component* component)

@@ -19,47 +19,6 @@ namespace
 {
 using Rect = juce::Rectangle<int>;
 
-// The screen on the desktop, as the main window shows it.
-struct ShownScreen
-{
-    ShownScreen()
-    {
-        holder.setBounds (0, 0, 785, 480);
-        holder.addAndMakeVisible (screen);
-        screen.setBounds (0, 0, 785, 480);
-        holder.addToDesktop (0);
-        holder.setVisible (true);
-    }
-
-    ~ShownScreen() { holder.removeAllChildren(); }
-
-    juce::Component* cell (int column, int row) { return screen.getTable().getCellComponent (column, row); }
-    juce::String text (int column, int row)
-    {
-        auto* label = dynamic_cast<juce::Label*> (cell (column, row));
-        return label != nullptr ? label->getText() : "<no label>";
-    }
-    TableInstallButton* install (int row) { return dynamic_cast<TableInstallButton*> (cell (ProductStatusTableModel::installColumn, row)); }
-    TableUninstallButton* uninstall (int row) { return dynamic_cast<TableUninstallButton*> (cell (ProductStatusTableModel::uninstallColumn, row)); }
-
-    // Per bulk button (install all, update all, uninstall all): 'h' hidden, '-' greyed, 'e' enabled.
-    juce::String bulkStates() const
-    {
-        juce::String states;
-
-        for (int i = 3; i < 6; ++i)
-        {
-            auto* b = screen.getBarButton (i);
-            states << (! b->isVisible() ? "h" : (b->isEnabled() ? "e" : "-"));
-        }
-
-        return states;
-    }
-
-    juce::Component holder;
-    ProductStatusComponent screen;
-};
-
 struct SeenDialog
 {
     juce::String title, message;
