@@ -7,6 +7,7 @@
 #include "ui/folders/FormatSelector.h"
 #include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/ProductStatusTableModel.h"
+#include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/screens/StatusScreenFixtures.h"
 #include "ui/screens/TableInstallButton.h"
@@ -426,4 +427,35 @@ TEST_F (ProductStatusScreen, TableInstallComesFromTheOfflineRepository)
     EXPECT_TRUE (juce::File (getDefaultVstFolder() + "Disk.vst/Contents/Info.plist").existsAsFile());
     EXPECT_TRUE (shown.uninstall (0)->isEnabled());
     EXPECT_TRUE (FormatSelector::getRememberedTick ("VST"));
+}
+
+TEST_F (ProductStatusScreen, MainComponentShowsAndActivatesItForItsTwoCodes)
+{
+    useProducts ({});
+    QuorvelanMainComponent main;
+    auto* page = main.getProductStatusPage();
+    ASSERT_NE (page, nullptr);
+    EXPECT_FALSE (page->isVisible());
+    EXPECT_EQ (main.getIndexOfChildComponent (page), 2) << "added hidden after the two labels";
+    EXPECT_EQ (productStatusComponentInstance, page);
+
+    main.handleScreenCode (ScreenCode::productStatus);
+    EXPECT_EQ (main.getCurrentScreen(), page);
+    EXPECT_TRUE (page->isVisible());
+    EXPECT_EQ (main.getTitleText(), "License Status Screen");
+    EXPECT_FALSE (page->isInDownloadMode());
+    EXPECT_FALSE (page->getTicker().isStopped()) << "activated";
+    EXPECT_EQ (page->getBarButton (3)->isVisible(), true) << "refreshed";
+
+    // Already shown: the mode changes and the page is activated again.
+    page->getTicker().stop();
+    main.handleScreenCode (ScreenCode::demoDownloads);
+    EXPECT_EQ (main.getCurrentScreen(), page);
+    EXPECT_EQ (main.getTitleText(), "Available Demo Downloads");
+    EXPECT_TRUE (page->isInDownloadMode());
+    EXPECT_FALSE (page->getTicker().isStopped());
+
+    // Until the update check exists, its code leaves the page shown.
+    main.handleScreenCode (ScreenCode::updateCheck);
+    EXPECT_EQ (main.getCurrentScreen(), page);
 }
