@@ -132,6 +132,17 @@ private:
     std::unique_ptr<TestEnvironment::ScopedEnvironmentVariable> display;
 };
 
+// Writes what the display shows into the temporary folder, for a person to look at.
+void screenshot (const juce::String& fileName)
+{
+    TestEnvironment::runFor (100);
+    auto file = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile (fileName);
+    juce::ChildProcess import;
+
+    if (import.start (juce::StringArray{ "/usr/bin/import", "-window", "root", file.getFullPathName() }))
+        import.waitForProcessToFinish (20000);
+}
+
 // Runs the message loop (within whichever modal loop is running) until the condition holds,
 // then runs the action.
 void whenTrue (std::function<bool()> condition, std::function<void()> action)
@@ -363,6 +374,7 @@ TEST_F (ProductStatusOnline, CustomerLogsInAndInstallsAndRemovesWithTheMouse)
                                             { return versionText() == "v1.00"; },
                                             30000));
     EXPECT_TRUE (juce::File (getDefaultVstFolder() + "Quorvelan Chorus.vst/Contents/Info.plist").existsAsFile());
+    screenshot ("quorvelan-status-end-to-end-installed.png");
     EXPECT_FALSE (juce::File (getDefaultAuFolder() + "Quorvelan Chorus.component").exists());
     EXPECT_TRUE (table.getCellComponent (ProductStatusTableModel::uninstallColumn, row)->isEnabled());
 
@@ -389,13 +401,6 @@ TEST_F (ProductStatusOnline, CustomerLogsInAndInstallsAndRemovesWithTheMouse)
     EXPECT_FALSE (juce::File (getDefaultVstFolder() + "Quorvelan Chorus.vst").exists());
     EXPECT_FALSE (table.getCellComponent (ProductStatusTableModel::uninstallColumn, row)->isEnabled());
 
-    auto shot = window->createComponentSnapshot (window->getLocalBounds());
-    if (auto out = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("quorvelan-status-end-to-end.png");
-        out.deleteFile())
-    {
-        juce::FileOutputStream stream (out);
-        juce::PNGImageFormat().writeImageToStream (shot, stream);
-    }
-
+    screenshot ("quorvelan-status-end-to-end-removed.png");
     window.reset();
 }
