@@ -180,17 +180,9 @@ juce::ToggleButton& FormatSelector::addTick (Format format, bool ticked)
 
 juce::String FormatSelector::getProductFolder (Format format) const
 {
-    switch (format)
-    {
-        case rtas:
-            return product->getRtasFolder();
-        case vst:
-            return product->getVstFolder();
-        case vst64:
-            return product->getVst64Folder();
-        default:
-            return product->getAuFolder();
-    }
+    const auto found = product->getInstalledFolders();
+    const juce::String* folders[] = { &found.rtas, &found.vst, &found.vst64, &found.au };
+    return *folders[format];
 }
 
 void FormatSelector::buildInstallRow (Format format)

@@ -37,8 +37,6 @@ public:
     // The ticked formats of an install, read as AU, VST, RTAS, each with its folder field.
     void getInstallChoice (juce::StringArray& formats, FormatLocations& locations) const;
 
-    int getRowCount() const noexcept { return rowCount; }
-
     //==============================================================================
     void paint (juce::Graphics&) override {}
     void resized() override;
