@@ -1,6 +1,7 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
 #include "resources/ResourceArchive.h"
+#include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/screens/ScreenCodeBroadcaster.h"
 
@@ -31,6 +32,12 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     titleLabel->setEditable (false, false, false);
     addAndMakeVisible (*titleLabel);
 
+    productStatusPage = std::make_unique<ProductStatusComponent>();
+
+    productStatusPage->addChangeListener (this);
+
+    addChildComponent (*productStatusPage);
+
     backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
     setSize (785, 480);
 }
@@ -39,6 +46,7 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
 {
     appLabel.reset();
     titleLabel.reset();
+    productStatusPage.reset();
 }
 
 //==============================================================================
@@ -66,6 +74,14 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
 {
     switch (code)
     {
+        case ScreenCode::productStatus:
+        case ScreenCode::demoDownloads:
+            switchTo (code == ScreenCode::productStatus ? "License Status Screen" : "Available Demo Downloads",
+                      productStatusPage.get());
+            productStatusPage->setDownloadMode (code == ScreenCode::demoDownloads);
+            productStatusPage->activate();
+            break;
+
         case ScreenCode::noScreen:
         default:
             break;
