@@ -1,6 +1,7 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
 #include "resources/ResourceArchive.h"
+#include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/SRegisterComponent.h"
 #include "ui/screens/SRegisterComponent2.h"
 #include "ui/screens/ScreenCode.h"
@@ -35,10 +36,13 @@ QuorvelanMainComponent::QuorvelanMainComponent()
 
     registrationPage1 = std::make_unique<SRegisterComponent>();
     registrationPage2 = std::make_unique<SRegisterComponent2>();
+    productStatusPage = std::make_unique<ProductStatusComponent>();
 
     registrationPage1->addChangeListener (this);
     registrationPage2->addChangeListener (this);
+    productStatusPage->addChangeListener (this);
 
+    addChildComponent (*productStatusPage);
     addChildComponent (*registrationPage1);
     addChildComponent (*registrationPage2);
 
@@ -52,6 +56,7 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
     titleLabel.reset();
     registrationPage1.reset();
     registrationPage2.reset();
+    productStatusPage.reset();
 }
 
 //==============================================================================
@@ -91,6 +96,14 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
         case ScreenCode::registrationFromStatus:
             showRegistration (ScreenCode::productStatus, ScreenCode::registrationFromStatus);
             break;
+        case ScreenCode::productStatus:
+        case ScreenCode::demoDownloads:
+            switchTo (code == ScreenCode::productStatus ? "License Status Screen" : "Available Demo Downloads",
+                      productStatusPage.get());
+            productStatusPage->setDownloadMode (code == ScreenCode::demoDownloads);
+            productStatusPage->activate();
+            break;
+
         case ScreenCode::noScreen:
         default:
             break;

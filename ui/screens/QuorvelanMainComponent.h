@@ -4,6 +4,7 @@
 
 class SRegisterComponent;
 class SRegisterComponent2;
+class ProductStatusComponent;
 
 // The main window's content: owns every screen, shows one at a time, and switches screens when
 // a screen broadcasts a screen code.
@@ -38,6 +39,7 @@ public:
 
     juce::Component* getCurrentScreen() const noexcept { return currentScreen; }
     juce::String getTitleText() const { return titleLabel->getText(); }
+    ProductStatusComponent* getProductStatusPage() const noexcept { return productStatusPage.get(); }
 
     SRegisterComponent* getRegistrationPage1() const noexcept { return registrationPage1.get(); }
     SRegisterComponent2* getRegistrationPage2() const noexcept { return registrationPage2.get(); }
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<juce::Label> appLabel;
     std::unique_ptr<SRegisterComponent> registrationPage1;
     std::unique_ptr<SRegisterComponent2> registrationPage2;
+    std::unique_ptr<ProductStatusComponent> productStatusPage;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;
     juce::Component* currentScreen = nullptr;
