@@ -6,6 +6,7 @@
 #include "catalogue/ProductRecord.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
+#include "tasks/ArchiveFile.h"
 #include "tasks/TaskWindow.h"
 
 namespace
@@ -200,37 +201,34 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
     }
 
     const auto totalLength = source->getTotalLength();
+    const auto temp = juce::File (getTempFolderPath());
 
-    // Read until the stream is exhausted: a network stream's short reads are not its end.
-    juce::MemoryBlock archive;
+    // Read until the stream is exhausted: a network stream's short reads are not its end. The
+    // archive goes to disk as it arrives and its file is removed on leaving, whole or not.
+    ArchiveFile archive (temp);
     char buffer[readBlockSize];
 
     while (! threadShouldExit())
     {
         auto numRead = source->read (buffer, readBlockSize);
 
-        if (numRead <= 0)
+        if (numRead <= 0 || ! archive.append (buffer, (size_t) numRead))
             break;
-
-        archive.append (buffer, (size_t) numRead);
 
         if (totalLength > 0)
             showProgress ((double) archive.getSize() / (double) totalLength);
     }
 
     // An earlier run's copy must never pass for this run's.
-    const auto temp = juce::File (getTempFolderPath());
     const auto newCopy = temp.getChildFile (component.name);
     newCopy.deleteRecursively();
 
-    const bool complete = totalLength < 0 || (juce::int64) archive.getSize() == totalLength;
+    const bool written = archive.finishWriting();
+    const bool complete = written && (totalLength < 0 || archive.getSize() == totalLength);
 
-    if (complete && ! archive.isEmpty())
+    if (complete && archive.getSize() > 0)
     {
-        juce::MemoryInputStream archiveStream (archive, false);
-        juce::ZipFile zip (archiveStream);
-
-        temp.createDirectory();
+        juce::ZipFile zip (archive.getFile());
 
         // Every entry is tried; one of the component's own that fails leaves its copy unfinished.
         bool componentUnpacked = true;
