@@ -12,8 +12,8 @@ constexpr long maxRedirects = 5;
 // Larger socket reads than libcurl's default: fewer wake-ups for a large archive.
 constexpr long receiveBufferSize = 128 * 1024;
 
-// The longest single wait: a cancel wakes it earlier.
-constexpr int longestWaitMs = 1000;
+// The longest single wait when curl has no timer of its own sooner; a cancel wakes it at once.
+constexpr int longestWaitMs = 30000;
 
 void initialiseCurlOnce()
 {

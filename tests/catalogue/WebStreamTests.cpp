@@ -251,10 +251,8 @@ TEST (CurlWebStream, RefusedConnectionsFailAndCancelEndsAReadAtOnce)
     WebReader refusedReader (refusedUrl, false);
     EXPECT_FALSE (refusedReader.connect());
 
-    // A reply that stops after its first bytes and never ends: only the task's cancel ends the read.
-    RawHttpServer server;
-    server.answerWith ("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\nfirst bytes", true);
-
+    // A server that stops, before its reply or after its first bytes, for longer than this test
+    // waits: only the task's cancel (its exit signal) ends the wait.
     struct Reader final : juce::Thread
     {
         explicit Reader (const juce::URL& address)
@@ -267,8 +265,12 @@ TEST (CurlWebStream, RefusedConnectionsFailAndCancelEndsAReadAtOnce)
         {
             WebReader reader (url, false, this);
             connected = reader.connect();
-            length = reader.getTotalLength();
             char block[1024];
+
+            if (connected)
+                numRead += reader.read (block, (int) firstBytes.size());
+
+            firstBytesRead.signal();
 
             for (;;)
             {
@@ -283,19 +285,32 @@ TEST (CurlWebStream, RefusedConnectionsFailAndCancelEndsAReadAtOnce)
             exhausted = reader.isExhausted();
         }
 
+        const std::string firstBytes = "first bytes";
         juce::URL url;
+        juce::WaitableEvent firstBytesRead;
         std::atomic<bool> connected{ false }, exhausted{ false };
-        std::atomic<juce::int64> length{ 0 };
         std::atomic<int> numRead{ 0 };
     };
 
-    Reader reader (ServerRequest::makeUrl ("http://127.0.0.1:" + juce::String (server.getPort()) + "/plugrepo/a.zip"));
-    reader.startThread();
-    ASSERT_TRUE (server.requestReceived.wait (10000));
+    for (auto stopsAfterFirstBytes : { false, true })
+    {
+        RawHttpServer server;
+        server.answerWith (stopsAfterFirstBytes ? "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\nfirst bytes" : "", true);
 
-    // The read is waiting for bytes that never come; the exit signal alone must end it.
-    reader.signalThreadShouldExit();
-    EXPECT_TRUE (reader.waitForThreadToExit (20000));
-    EXPECT_TRUE (reader.exhausted);
-    EXPECT_LE (reader.numRead.load(), (int) std::string ("first bytes").size());
+        Reader reader (ServerRequest::makeUrl ("http://127.0.0.1:" + juce::String (server.getPort()) + "/plugrepo/a.zip"));
+        reader.startThread();
+        ASSERT_TRUE (server.requestReceived.wait (10000));
+
+        if (stopsAfterFirstBytes)
+            ASSERT_TRUE (reader.firstBytesRead.wait (10000));
+
+        // Time for the reader to settle into its wait, past curl's own short timers: a cancel
+        // that merely raised a flag would then go unseen.
+        juce::Thread::sleep (1000);
+        reader.signalThreadShouldExit();
+        EXPECT_TRUE (reader.waitForThreadToExit (20000)) << stopsAfterFirstBytes;
+        EXPECT_EQ (reader.connected.load(), stopsAfterFirstBytes);
+        EXPECT_EQ (reader.numRead.load(), stopsAfterFirstBytes ? (int) reader.firstBytes.size() : 0);
+        EXPECT_TRUE (reader.exhausted);
+    }
 }
