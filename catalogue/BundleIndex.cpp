@@ -1,5 +1,8 @@
 #include "catalogue/BundleIndex.h"
 
+#include "catalogue/InstalledBundles.h"
+#include "platform/PlatformFiles.h"
+
 #include <cstdlib>
 #include <string>
 #include <unordered_map>
@@ -48,22 +51,29 @@ struct BundleIndex::FolderTree
 
     void readTopLevel (const juce::File& directory)
     {
-        for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findDirectories))
-            childNamesFolded.insert (foldAsciiCase (entry.getFile().getFileName()));
+        for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findDirectories,
+                                                                juce::File::FollowSymlinks::no))
+            if (! PlatformFiles::isSymbolicLink (entry.getFile().getFullPathName()))
+                childNamesFolded.insert (foldAsciiCase (entry.getFile().getFileName()));
 
         topLevelRead = true;
     }
 
-    // The same walk findBundleFolder's tree step makes, with every directory kept in the order
-    // the walk reports it.
+    // The same walk findBundleFolder's tree step makes, with every directory it can take kept in
+    // the order the walk reports it.
     void walk (const juce::File& directory)
     {
         std::unordered_map<std::string, int> parentIndex;
 
         for (const auto& entry : juce::RangedDirectoryIterator (directory, true, "*", juce::File::findDirectories,
-                                                                juce::File::FollowSymlinks::noCycles))
+                                                                juce::File::FollowSymlinks::no))
         {
             const auto& file = entry.getFile();
+
+            // The iterator reports directories only; links among them are never taken.
+            if (PlatformFiles::isSymbolicLink (file.getFullPathName()))
+                continue;
+
             const auto parentPath = juce::File::addTrailingSeparator (file.getParentDirectory().getFullPathName());
             auto [position, added] = parentIndex.emplace (parentPath.toStdString(), (int) parents.size());
 
@@ -102,7 +112,7 @@ bool BundleIndex::hasMatchingChild (FolderTree& tree, const juce::File& director
 {
     // Other names, or a locale whose case rules go beyond ASCII: the framework's own answer.
     if (! isPlainName (bundleName) || MB_CUR_MAX > 1)
-        return directory.getNumberOfChildFiles (juce::File::findDirectories, bundleName) > 0;
+        return folderHoldsBundleDirectly (directory, bundleName);
 
     if (! tree.topLevelRead)
         tree.readTopLevel (directory);

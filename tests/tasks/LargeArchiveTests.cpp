@@ -94,3 +94,54 @@ TEST_F (LargeArchiveOnline, ArchiveOfTwoHundredMegabytesInstallsWhole)
     juce::File (vstFolder).deleteRecursively();
     temp.deleteRecursively();
 }
+
+TEST_F (LargeArchiveOnline, ArchivesCutShortLeaveNoFileBehind)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    setLanguage (0);
+    const juce::String vstFolder = getDefaultVstFolder();
+    const juce::File temp (getTempFolderPath());
+    temp.deleteRecursively();
+
+    BundleFixtures::ScratchFolder repository;
+    server.setRepositoryFolder (repository.getFile().getFullPathName().toStdString());
+
+    juce::MemoryBlock binary (200000);
+    juce::Random (9).fillBitsRandomly (binary.getData(), binary.getSize());
+    juce::String components;
+
+    for (auto* name : { "Truncated.vst", "Dropped.vst", "Whole.vst" })
+    {
+        ASSERT_TRUE (BundleFixtures::writeBundleArchive (repository.getChild ("components/MAC/" + juce::String (name) + ".zip"), name, "2.0", binary));
+        BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
+        components << BundleFixtures::componentXml ("VST", name);
+    }
+
+    StandInServer::Behaviour truncated, dropped;
+    truncated.delivery = StandInServer::Delivery::truncated;
+    truncated.cutAfterBytes = 100000;
+    dropped.delivery = StandInServer::Delivery::dropConnection;
+    server.setBehaviour ("/plugrepo/components/MAC/Truncated.vst.zip", truncated);
+    server.setBehaviour ("/plugrepo/components/MAC/Dropped.vst.zip", dropped);
+
+    BundleFixtures::buildCatalogue ("<components>" + BundleFixtures::productXml (1, "Cut", "2.0", 1, components) + "</components>", true);
+
+    juce::OwnedArray<InstallTask> tasks;
+    FormatLocations locations;
+    locations.vst = vstFolder;
+    tasks.add (new InstallTask (1, { "VST" }, locations));
+
+    {
+        DownloadThread download (tasks, true);
+        download.runThread (juce::Thread::Priority::normal);
+    }
+
+    EXPECT_FLOAT_EQ (readBundleVersion (vstFolder + "Truncated.vst/Contents/Info.plist"), 1.0f);
+    EXPECT_FLOAT_EQ (readBundleVersion (vstFolder + "Dropped.vst/Contents/Info.plist"), 1.0f);
+    EXPECT_FLOAT_EQ (readBundleVersion (vstFolder + "Whole.vst/Contents/Info.plist"), 2.0f);
+    EXPECT_EQ (temp.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "no partial archive is left";
+
+    juce::File (vstFolder).deleteRecursively();
+    temp.deleteRecursively();
+}
