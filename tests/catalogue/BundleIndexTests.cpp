@@ -50,6 +50,8 @@ const char* const askedNames[] = {
     ".",
     "Epsilon.vst",
     "Zeta.vst",
+    "Shortcut",
+    "Loop",
 };
 
 void makeFolders (const juce::File& root, std::initializer_list<const char*> paths)
