@@ -49,21 +49,14 @@ struct BundleIndex::FolderTree
         int parent;
     };
 
-    void readTopLevel (const juce::File& directory)
-    {
-        for (const auto& entry : juce::RangedDirectoryIterator (directory, false, "*", juce::File::findDirectories,
-                                                                juce::File::FollowSymlinks::no))
-            if (! PlatformFiles::isSymbolicLink (entry.getFile().getFullPathName()))
-                childNamesFolded.insert (foldAsciiCase (entry.getFile().getFileName()));
-
-        topLevelRead = true;
-    }
-
     // The same walk findBundleFolder's tree step makes, with every directory it can take kept in
-    // the order the walk reports it.
+    // the order the walk reports it; the immediate ones also answer the direct-child step.
     void walk (const juce::File& directory)
     {
+        const auto rootPath = juce::File::addTrailingSeparator (directory.getFullPathName());
         std::unordered_map<std::string, int> parentIndex;
+        juce::String lastParentPath;
+        int lastParent = -1;
 
         for (const auto& entry : juce::RangedDirectoryIterator (directory, true, "*", juce::File::findDirectories,
                                                                 juce::File::FollowSymlinks::no))
@@ -75,20 +68,30 @@ struct BundleIndex::FolderTree
                 continue;
 
             const auto parentPath = juce::File::addTrailingSeparator (file.getParentDirectory().getFullPathName());
-            auto [position, added] = parentIndex.emplace (parentPath.toStdString(), (int) parents.size());
 
-            if (added)
-                parents.push_back (parentPath);
+            if (lastParent < 0 || parentPath != lastParentPath)
+            {
+                auto [position, added] = parentIndex.emplace (parentPath.toStdString(), (int) parents.size());
+
+                if (added)
+                    parents.push_back (parentPath);
+
+                lastParentPath = parentPath;
+                lastParent = position->second;
+            }
 
             const auto name = file.getFileName();
             firstByName.emplace (name.toStdString(), (int) entries.size());
-            entries.push_back ({ name, position->second });
+            entries.push_back ({ name, lastParent });
+
+            if (parentPath == rootPath)
+                childNamesFolded.insert (foldAsciiCase (name));
         }
 
-        treeWalked = true;
+        walked = true;
     }
 
-    bool topLevelRead = false, treeWalked = false;
+    bool walked = false;
     std::unordered_set<std::string> childNamesFolded;
     std::vector<juce::String> parents;
     std::vector<Entry> entries;
@@ -114,15 +117,15 @@ bool BundleIndex::hasMatchingChild (FolderTree& tree, const juce::File& director
     if (! isPlainName (bundleName) || MB_CUR_MAX > 1)
         return folderHoldsBundleDirectly (directory, bundleName);
 
-    if (! tree.topLevelRead)
-        tree.readTopLevel (directory);
+    if (! tree.walked)
+        tree.walk (directory);
 
     return tree.childNamesFolded.count (foldAsciiCase (bundleName)) > 0;
 }
 
 int BundleIndex::findFirstInTree (FolderTree& tree, const juce::File& directory, const juce::String& bundleName)
 {
-    if (! tree.treeWalked)
+    if (! tree.walked)
         tree.walk (directory);
 
     if (isPlainName (bundleName))

@@ -6,9 +6,8 @@
 #include <memory>
 
 // The directories below plug-in folders, read once: answers findBundleFolder for every component
-// of one scan without walking a folder's tree again for each of them. Each folder's top level is
-// read at its first question and its whole tree at the first question the top level cannot
-// answer; what is added to the disk later is seen by a new index, not by this one.
+// of one scan without walking a folder's tree again for each of them. Each folder is walked at
+// its first question; what is added to the disk later is seen by a new index, not by this one.
 class BundleIndex final
 {
 public:
