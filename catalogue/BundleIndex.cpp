@@ -1,7 +1,7 @@
 #include "catalogue/BundleIndex.h"
 
 #include "catalogue/InstalledBundles.h"
-#include "platform/PlatformFiles.h"
+#include "platform/DirectoryWalker.h"
 
 #include <cstdlib>
 #include <string>
@@ -54,48 +54,38 @@ struct BundleIndex::FolderTree
     void walk (const juce::File& directory)
     {
         const auto rootPath = juce::File::addTrailingSeparator (directory.getFullPathName());
-        std::unordered_map<std::string, int> parentIndex;
-        juce::String lastParentPath;
-        int lastParent = -1;
 
-        for (const auto& entry : juce::RangedDirectoryIterator (directory, true, "*", juce::File::findDirectories,
-                                                                juce::File::FollowSymlinks::no))
-        {
-            const auto& file = entry.getFile();
-
-            // The iterator reports directories only; links among them are never taken.
-            if (PlatformFiles::isSymbolicLink (file.getFullPathName()))
-                continue;
-
-            const auto parentPath = juce::File::addTrailingSeparator (file.getParentDirectory().getFullPathName());
-
-            if (lastParent < 0 || parentPath != lastParentPath)
-            {
-                auto [position, added] = parentIndex.emplace (parentPath.toStdString(), (int) parents.size());
-
-                if (added)
-                    parents.push_back (parentPath);
-
-                lastParentPath = parentPath;
-                lastParent = position->second;
-            }
-
-            const auto name = file.getFileName();
-            firstByName.emplace (name.toStdString(), (int) entries.size());
-            entries.push_back ({ name, lastParent });
-
-            if (parentPath == rootPath)
-                childNamesFolded.insert (foldAsciiCase (name));
-        }
-
+        DirectoryWalker::visitDirectories (rootPath, [this, &rootPath] (const juce::String& parentPath, const juce::String& name)
+                                           { add (parentPath, name, parentPath == rootPath); });
         walked = true;
     }
 
+    void add (const juce::String& parentPath, const juce::String& name, bool inTopFolder)
+    {
+        // A folder's entries mostly come one after another: its path is looked up once for them.
+        if (lastParent < 0 || parents[(size_t) lastParent] != parentPath)
+        {
+            auto [position, added] = parentIndex.emplace (parentPath.toStdString(), (int) parents.size());
+
+            if (added)
+                parents.push_back (parentPath);
+
+            lastParent = position->second;
+        }
+
+        firstByName.emplace (name.toStdString(), (int) entries.size());
+        entries.push_back ({ name, lastParent });
+
+        if (inTopFolder)
+            childNamesFolded.insert (foldAsciiCase (name));
+    }
+
     bool walked = false;
+    int lastParent = -1;
     std::unordered_set<std::string> childNamesFolded;
     std::vector<juce::String> parents;
     std::vector<Entry> entries;
-    std::unordered_map<std::string, int> firstByName;
+    std::unordered_map<std::string, int> firstByName, parentIndex;
 };
 
 BundleIndex::BundleIndex() = default;
