@@ -5,7 +5,7 @@ WebReader::WebReader (const juce::URL& url, bool usePost, juce::Thread* taskThre
     , task (taskThread)
 {
     if (timeoutMs > 0)
-        stream.withConnectionTimeout (timeoutMs);
+        stream.setTimeout (timeoutMs);
 
     if (task != nullptr)
     {
@@ -33,9 +33,7 @@ bool WebReader::connect()
     if (cancelled)
         return false;
 
-    // The framework's stream "connects" to a server that refused the connection too; its error
-    // state tells the two apart.
-    connected = stream.connect (nullptr) && ! stream.isError() && ! cancelled;
+    connected = stream.connect() && ! cancelled;
     return connected;
 }
 

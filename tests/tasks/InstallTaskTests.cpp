@@ -501,3 +501,85 @@ TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
     EXPECT_FALSE (missing.rightsRequested);
     EXPECT_TRUE (juce::File (vstFolder + "Alpha.vst").exists());
 }
+
+//==============================================================================
+namespace
+{
+// True when the file holds exactly the bytes of the block.
+bool fileHoldsExactly (const juce::File& file, const juce::MemoryBlock& expected)
+{
+    juce::FileInputStream in (file);
+
+    if (! in.openedOk() || in.getTotalLength() != (juce::int64) expected.getSize())
+        return false;
+
+    juce::HeapBlock<char> chunk (1 << 20);
+    size_t offset = 0;
+
+    while (offset < expected.getSize())
+    {
+        const auto numRead = in.read (chunk, 1 << 20);
+
+        if (numRead <= 0 || memcmp (chunk, static_cast<const char*> (expected.getData()) + offset, (size_t) numRead) != 0)
+            return false;
+
+        offset += (size_t) numRead;
+    }
+
+    return true;
+}
+} // namespace
+
+TEST_F (InstallOnline, ArchiveOfTwoHundredMegabytesInstallsWhole)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    // Incompressible and stored, so the archive is as large as the plug-in.
+    juce::MemoryBlock binary ((size_t) 200 * 1024 * 1024);
+    juce::Random (15).fillBitsRandomly (binary.getData(), binary.getSize());
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor ("Large Plug.vst"), "Large Plug.vst", "2.0", binary, 0));
+    ASSERT_GT (archiveFor ("Large Plug.vst").getSize(), (juce::int64) binary.getSize());
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Large Plug.vst", "1.0");
+    useCatalogue (productXml (1, "2.0", componentXml ("VST", "Large Plug.vst")));
+
+    auto result = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_EQ (result.statuses, juce::StringArray ({ "Preparing Installation", "Downloading and Installing:\nLarge Plug VST", "Completing Installation..." }));
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Large Plug.vst"), 2.0f);
+    EXPECT_TRUE (fileHoldsExactly (juce::File (vstFolder + "Large Plug.vst/Contents/MacOS/binary"), binary));
+    EXPECT_EQ (juce::File (temp()).getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "the downloaded archive is not left behind";
+
+    archiveFor ("Large Plug.vst").deleteFile();
+    juce::File (vstFolder + "Large Plug.vst").deleteRecursively();
+}
+
+TEST_F (InstallOnline, ArchivesCutShortLeaveNoFileBehind)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    juce::MemoryBlock binary (200000);
+    juce::Random (9).fillBitsRandomly (binary.getData(), binary.getSize());
+    juce::String components;
+
+    for (auto* name : { "Truncated.vst", "Dropped.vst", "Whole.vst" })
+    {
+        ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor (name), name, "2.0", binary));
+        BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
+        components << componentXml ("VST", name);
+    }
+
+    StandInServer::Behaviour truncated, dropped;
+    truncated.delivery = StandInServer::Delivery::truncated;
+    truncated.cutAfterBytes = 100000;
+    dropped.delivery = StandInServer::Delivery::dropConnection;
+    server.setBehaviour ("/plugrepo/components/MAC/Truncated.vst.zip", truncated);
+    server.setBehaviour ("/plugrepo/components/MAC/Dropped.vst.zip", dropped);
+    useCatalogue (productXml (1, "2.0", components));
+
+    runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Truncated.vst"), 1.0f);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Dropped.vst"), 1.0f);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Whole.vst"), 2.0f);
+    EXPECT_EQ (juce::File (temp()).getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "no partial archive is left";
+}
