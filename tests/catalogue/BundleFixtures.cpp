@@ -99,6 +99,11 @@ juce::File ScratchFolder::getChild (const juce::String& path) const
     return folder.getChildFile (path);
 }
 
+bool writeScript (const juce::File& file, const juce::String& text)
+{
+    return file.replaceWithText (text, false, false, "\n") && file.setExecutePermission (true);
+}
+
 int runShell (const juce::String& commandLine)
 {
     juce::StringArray command;

@@ -32,6 +32,9 @@ bool zipFolder (const juce::File& folder, const juce::File& archive, int compres
 bool writeBundleArchive (const juce::File& archive, const juce::String& name, const juce::String& version,
                          const juce::MemoryBlock& binary, int compressionLevel = 6);
 
+// Writes an executable script with the text (line ends as given); true when it was written.
+bool writeScript (const juce::File& file, const juce::String& text);
+
 // Runs a shell command line; its exit status (-1 when it could not start).
 int runShell (const juce::String& commandLine);
 

@@ -465,10 +465,8 @@ TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
     auto log = programs.getChild ("elevations.log");
     auto granting = programs.getChild ("grant");
     auto refusing = programs.getChild ("refuse");
-    granting.replaceWithText ("#!/bin/sh\necho \"$@\" >> '" + log.getFullPathName() + "'\nexec \"$@\"\n", false, false, "\n");
-    refusing.replaceWithText ("#!/bin/sh\necho refused >> '" + log.getFullPathName() + "'\nexit 126\n", false, false, "\n");
-    granting.setExecutePermission (true);
-    refusing.setExecutePermission (true);
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\necho \"$@\" >> '" + log.getFullPathName() + "'\nexec \"$@\"\n"));
+    ASSERT_TRUE (BundleFixtures::writeScript (refusing, "#!/bin/sh\necho refused >> '" + log.getFullPathName() + "'\nexit 126\n"));
 
     PlatformAuthorization::Options options;
     options.helperProgram = QUORVELAN_HELPER_PATH;
@@ -630,15 +628,12 @@ TEST_F (InstallOnline, CancelDuringSlowPrivilegedStepsKeepsTheWindowAlive)
     auto marker = programs.getChild ("first-command");
     auto granting = programs.getChild ("grant");
     auto slowHelper = programs.getChild ("slow-helper");
-    granting.replaceWithText ("#!/bin/sh\nexec \"$@\"\n", false, false, "\n");
-    slowHelper.replaceWithText ("#!/bin/bash\necho ready\nwhile true; do\n"
-                                "    got=0\n    while IFS= read -r -d '' word; do got=1; [ -z \"$word\" ] && break; done\n"
-                                "    [ $got = 1 ] || exit 0\n"
-                                "    touch '"
-                                    + marker.getFullPathName() + "'\n    sleep 0.3\n    echo 0\ndone\n",
-                                false, false, "\n");
-    granting.setExecutePermission (true);
-    slowHelper.setExecutePermission (true);
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\nexec \"$@\"\n"));
+    ASSERT_TRUE (BundleFixtures::writeScript (slowHelper, "#!/bin/bash\necho ready\nwhile true; do\n"
+                                                          "    got=0\n    while IFS= read -r -d '' word; do got=1; [ -z \"$word\" ] && break; done\n"
+                                                          "    [ $got = 1 ] || exit 0\n"
+                                                          "    touch '"
+                                                              + marker.getFullPathName() + "'\n    sleep 0.3\n    echo 0\ndone\n"));
 
     PlatformAuthorization::Options options;
     options.elevationProgram = granting.getFullPathName();
@@ -665,7 +660,10 @@ TEST_F (InstallOnline, CancelDuringSlowPrivilegedStepsKeepsTheWindowAlive)
         {
             startTimer (10);
         }
-        ~Watcher() override { stopTimer(); }
+        ~Watcher() override
+        {
+            stopTimer();
+        }
 
         void timerCallback() override
         {
