@@ -68,16 +68,18 @@ TEST (BundleVersion, OnlyAnOrdinaryPlistOfReasonableSizeIsRead)
     EXPECT_FLOAT_EQ (readBundleVersion (contents ("Linked.vst").getChildFile ("Info.plist").getFullPathName()), 2.5f);
 
     // Up to 16 MB is read, beyond is not.
-    const auto padded = [] (juce::int64 size)
+    const auto writePadded = [] (const juce::File& file, juce::int64 size)
     {
-        auto text = plistNestedTo (1);
-        return text + juce::String::repeatedString (" ", (int) (size - text.getNumBytesAsUTF8()));
+        auto text = plistNestedTo (1).toStdString();
+        text.append ((size_t) size - text.size(), ' ');
+        return file.replaceWithData (text.data(), text.size());
     };
 
-    ASSERT_TRUE (contents ("Big.vst").getChildFile ("Info.plist").replaceWithText (padded (XmlReading::maxFileBytes), false, false, "\n"));
-    EXPECT_FLOAT_EQ (readBundleVersion (contents ("Big.vst").getChildFile ("Info.plist").getFullPathName()), 2.5f);
-    ASSERT_TRUE (contents ("Big.vst").getChildFile ("Info.plist").replaceWithText (padded (XmlReading::maxFileBytes + 1), false, false, "\n"));
-    EXPECT_EQ (readBundleVersion (contents ("Big.vst").getChildFile ("Info.plist").getFullPathName()), 0.0f);
+    const auto big = contents ("Big.vst").getChildFile ("Info.plist");
+    ASSERT_TRUE (writePadded (big, XmlReading::maxFileBytes));
+    EXPECT_FLOAT_EQ (readBundleVersion (big.getFullPathName()), 2.5f);
+    ASSERT_TRUE (writePadded (big, XmlReading::maxFileBytes + 1));
+    EXPECT_EQ (readBundleVersion (big.getFullPathName()), 0.0f);
 
     // Nesting: the plist and its dictionary count, so 254 arrays reach the bound.
     const auto plist = contents ("Deep.vst").getChildFile ("Info.plist");
@@ -156,7 +158,6 @@ TEST_F (HostileServerOnline, DeepAndOverlongRepliesAreFailedRequests)
         StandInServer::Behaviour behaviour;
         behaviour.delivery = delivery;
         server.setBehaviour ("REQUEST_COMPONENTS", behaviour);
-        EXPECT_FALSE (catalogue.requestComponents (nullptr));
 
         juce::MemoryBlock reply;
         EXPECT_FALSE (ServerRequest ("REQUEST_COMPONENTS").readBytes (reply));
