@@ -45,7 +45,7 @@ bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
         return false;
 
     // Read through this stream's own read, so the bound holds whatever stream lies beneath.
-    const auto sizeBefore = destination.getSize();
+    juce::MemoryOutputStream received;
     char buffer[8192];
 
     while (! cancelled)
@@ -55,15 +55,13 @@ bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
         if (numRead <= 0)
             break;
 
-        if ((juce::int64) (destination.getSize() - sizeBefore) + numRead > maxBytes)
-        {
-            destination.setSize (sizeBefore);
+        if ((juce::int64) received.getDataSize() + numRead > maxBytes)
             return false;
-        }
 
-        destination.append (buffer, (size_t) numRead);
+        received.write (buffer, (size_t) numRead);
     }
 
+    destination.append (received.getData(), received.getDataSize());
     return ! cancelled;
 }
 

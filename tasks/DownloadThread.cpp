@@ -242,7 +242,7 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
     // Read until the stream is exhausted: a network stream's short reads are not its end. What
     // is read never grows beyond the bound, nor beyond what the disk can hold.
     const auto limit = ArchiveUnpacker::getArchiveByteLimit (temp);
-    juce::MemoryBlock archive;
+    juce::MemoryOutputStream archive;
     char buffer[readBlockSize];
     bool withinLimit = totalLength <= limit;
 
@@ -253,24 +253,24 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         if (numRead <= 0)
             break;
 
-        if ((juce::int64) archive.getSize() + numRead > limit)
+        if ((juce::int64) archive.getDataSize() + numRead > limit)
         {
             withinLimit = false;
             break;
         }
 
-        archive.append (buffer, (size_t) numRead);
+        archive.write (buffer, (size_t) numRead);
 
         if (totalLength > 0)
-            showProgress ((double) archive.getSize() / (double) totalLength);
+            showProgress ((double) archive.getDataSize() / (double) totalLength);
     }
 
-    const bool complete = withinLimit && (totalLength < 0 || (juce::int64) archive.getSize() == totalLength);
+    const bool complete = withinLimit && (totalLength < 0 || (juce::int64) archive.getDataSize() == totalLength);
 
-    if (! complete || archive.isEmpty())
+    if (! complete || archive.getDataSize() == 0)
         return false;
 
-    juce::MemoryInputStream archiveStream (archive, false);
+    juce::MemoryInputStream archiveStream (archive.getData(), archive.getDataSize(), false);
 
     if (! ArchiveUnpacker::unpack (archiveStream, temp, component.name))
         return false;
