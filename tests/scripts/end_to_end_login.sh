@@ -47,9 +47,27 @@ step=0
 
 shot() {
     step=$((step + 1))
-    import -window root "$shots/$(printf '%02d' "$step")-$1.png" || fail "no screenshot"
-    echo "screenshot: $shots/$(printf '%02d' "$step")-$1.png"
+    last="$shots/$(printf '%02d' "$step")-$1.png"
+    import -window root "$last" || fail "no screenshot"
+    echo "screenshot: $last"
 }
+
+# The mean brightness (0 to 1) of a rectangle of the main component in the last screenshot.
+brightness() {
+    /usr/bin/convert "$last" -crop "$3x$4+$((originX + $1))+$((originY + $2))" +repage -colorspace gray -format "%[fx:mean]" info:
+}
+
+# Fails unless the rectangle's brightness compares with the value as asked (lt or gt).
+expect_brightness() {
+    local value
+    value=$(brightness "$1" "$2" "$3" "$4")
+    awk -v v="$value" -v limit="$6" -v op="$5" 'BEGIN { exit !((op == "lt") ? (v < limit) : (v > limit)) }' \
+        || fail "$7 (brightness $value at $1,$2 $3x$4 in $last)"
+}
+
+# A white editor holds no text when its inside is all white.
+expect_editor_filled() { expect_brightness "$1" "$2" 50 14 lt 0.95 "$3"; }
+expect_editor_empty() { expect_brightness "$1" "$2" 200 14 gt 0.99 "$3"; }
 
 start_server() {
     : >"$work/server.log"
@@ -94,9 +112,9 @@ start_program() {
     done
     [ -n "$window" ] || fail "no main window"
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    # The framework draws its own title bar at the top of the window.
+    # The window's title bar belongs to the window manager (none here): the content fills it.
     originX=$X
-    originY=$((Y + ${QUORVELAN_TITLE_BAR:-26}))
+    originY=$Y
 }
 
 stop_program() {
@@ -126,18 +144,22 @@ start_program
 wait_for_request "ACTION=GET_VERSION"
 sleep 2
 shot welcome
+expect_brightness 320 408 120 14 gt 0.8 "no language box: not the welcome page"
 
 # 2. Existing user; log in with "remember" ticked.
 click 170 252                     # existing-user box
 wait_for_request "^GET /plugin_manager.htm -> "
 sleep 1
 shot login-empty
+expect_editor_empty 70 245 "the e-mail editor is not empty (or not shown)"
 click 200 252                     # e-mail editor
 xdotool type --delay 20 "demo@quorvelan.com"
 click 200 312                     # password editor
 xdotool type --delay 20 "demo1234"
 click 57 337                      # remember toggle
 shot login-typed
+expect_editor_filled 60 245 "the e-mail was not typed"
+expect_editor_filled 60 305 "the password was not typed"
 click 275 387                     # login button
 wait_for_request "ACTION=REQUEST_LICENCE&email=demo%40quorvelan.com&password=demo1234 -> 200"
 wait_for_request "ACTION=REQUEST_COMPONENTS"
@@ -156,6 +178,9 @@ sleep 2
 click 170 252
 sleep 2
 shot login-remembered
+expect_editor_filled 60 245 "the remembered e-mail is missing"
+expect_editor_filled 60 305 "the remembered password is missing"
+expect_brightness 50 329 16 16 gt 0.09 "the remember toggle is off"
 
 # 4. A wrong password: the alert, the page stays, the file is unchanged.
 click 200 312
@@ -170,6 +195,7 @@ sleep 1
 [ "$(grep -c "REQUEST_LICENCE" "$work/server.log")" -gt "$before" ] || fail "no second login request"
 cmp -s "$loginfile" "$work/login.saved" || fail "the login file changed"
 shot login-after-alert
+expect_editor_filled 60 245 "the login page did not stay"
 
 # 5. No server, the sample as the offline repository: the offline page, then offline mode.
 stop_program
@@ -180,6 +206,8 @@ cp -r "$sample"/. "$repository"/
 start_program
 sleep 4
 shot offline
+expect_brightness 462 352 160 24 gt 0.1 "no continue button: not the offline page with a repository"
+expect_brightness 60 245 200 14 lt 0.5 "an editor shows: not the offline page"
 click 542 364                     # "Continue in offline mode"
 sleep 3
 shot offline-mode
