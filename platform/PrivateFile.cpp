@@ -1,35 +1,14 @@
 #include "platform/PrivateFile.h"
 
+#include "platform/Descriptors.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-namespace
-{
-bool writeAll (int descriptor, const char* data, size_t numBytes)
-{
-    while (numBytes > 0)
-    {
-        auto written = ::write (descriptor, data, numBytes);
-
-        if (written < 0 && errno == EINTR)
-            continue;
-
-        if (written <= 0)
-            return false;
-
-        data += written;
-        numBytes -= (size_t) written;
-    }
-
-    return true;
-}
-} // namespace
 
 bool PrivateFile::replace (const juce::File& target, const void* data, size_t numBytes)
 {
@@ -43,7 +22,7 @@ bool PrivateFile::replace (const juce::File& target, const void* data, size_t nu
         return false;
 
     auto ok = ::fchmod (descriptor, S_IRUSR | S_IWUSR) == 0
-              && writeAll (descriptor, static_cast<const char*> (data), numBytes)
+              && Descriptors::writeAll (descriptor, data, numBytes)
               && ::fsync (descriptor) == 0;
 
     ok = (::close (descriptor) == 0) && ok;

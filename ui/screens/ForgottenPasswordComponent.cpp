@@ -2,6 +2,7 @@
 
 #include "app/InfoAlert.h"
 #include "catalogue/ServerRequest.h"
+#include "ui/screens/BackAndQuit.h"
 #include "ui/screens/FormEditor.h"
 #include "ui/screens/ScreenCode.h"
 
@@ -63,19 +64,7 @@ void ForgottenPasswordComponent::buttonClicked (juce::Button* button)
         return;
     }
 
-    switch (buttonBar.indexOfButton (button))
-    {
-        case 0:
-            sendScreenCode (ScreenCode::askServer);
-            break;
-
-        case 2:
-            juce::JUCEApplication::quit();
-            break;
-
-        default:
-            break;
-    }
+    BackAndQuit::handleBarButton (*this, buttonBar, button, ScreenCode::askServer);
 }
 
 void ForgottenPasswordComponent::requestReset()

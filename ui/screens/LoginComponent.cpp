@@ -5,6 +5,7 @@
 #include "app/SettingsFiles.h"
 #include "tasks/ConnectionThread.h"
 #include "tasks/LoginThread.h"
+#include "ui/screens/BackAndQuit.h"
 #include "ui/screens/FormEditor.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/widgets/ProgramFonts.h"
@@ -114,19 +115,7 @@ void LoginComponent::buttonClicked (juce::Button* button)
     if (button == autologinToggle.get())
         return;
 
-    switch (buttonBar.indexOfButton (button))
-    {
-        case 0:
-            sendScreenCode (ScreenCode::welcome);
-            break;
-
-        case 2:
-            juce::JUCEApplication::quit();
-            break;
-
-        default:
-            break;
-    }
+    BackAndQuit::handleBarButton (*this, buttonBar, button, ScreenCode::welcome);
 }
 
 //==============================================================================

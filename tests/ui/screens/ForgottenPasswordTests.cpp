@@ -36,15 +36,8 @@ protected:
         driver.pressWhenModalAppears ("OK");
         page.getEmailEditor().setText (email);
 
-        bool clicked = false;
-        page.getRequestButton().onClick = [&clicked]
-        { clicked = true; };
-        page.getRequestButton().triggerClick();
-        EXPECT_TRUE (TestEnvironment::runUntil ([&]
-                                                { return clicked; },
-                                                60000));
-
-        return driver.seenTitles.isEmpty() ? juce::String() : driver.seenTitles[0] + " / " + driver.seenMessages[0];
+        EXPECT_TRUE (ModalDriver::clickAndWait (page.getRequestButton()));
+        return driver.getSeenAlerts().joinIntoString ("\n");
     }
 };
 } // namespace

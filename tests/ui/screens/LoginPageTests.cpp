@@ -215,20 +215,9 @@ protected:
         page.getPasswordEditor().setText (password);
         page.getRememberToggle().setToggleState (remember, juce::dontSendNotification);
 
-        bool clicked = false;
-        page.getLoginButton().onClick = [&clicked]
-        { clicked = true; };
-        page.getLoginButton().triggerClick();
-        EXPECT_TRUE (TestEnvironment::runUntil ([&]
-                                                { return clicked; },
-                                                60000));
+        EXPECT_TRUE (ModalDriver::clickAndWait (page.getLoginButton()));
         TestEnvironment::runFor (50);
-
-        juce::StringArray alerts;
-        for (int i = 0; i < driver.seenTitles.size(); ++i)
-            alerts.add (driver.seenTitles[i] + " / " + driver.seenMessages[i]);
-
-        return alerts;
+        return driver.getSeenAlerts();
     }
 };
 } // namespace
