@@ -57,12 +57,17 @@ brightness() {
     /usr/bin/convert "$last" -crop "$3x$4+$((originX + $1))+$((originY + $2))" +repage -colorspace gray -format "%[fx:mean]" info:
 }
 
-# Fails unless the rectangle's brightness compares with the value as asked (lt or gt).
+# Waits (up to 30 s, taking the step's screenshot again) until the rectangle's brightness compares
+# with the value as asked (lt or gt); fails otherwise.
 expect_brightness() {
     local value
-    value=$(brightness "$1" "$2" "$3" "$4")
-    awk -v v="$value" -v limit="$6" -v op="$5" 'BEGIN { exit !((op == "lt") ? (v < limit) : (v > limit)) }' \
-        || fail "$7 (brightness $value at $1,$2 $3x$4 in $last)"
+    for _ in $(seq 60); do
+        value=$(brightness "$1" "$2" "$3" "$4")
+        awk -v v="$value" -v limit="$6" -v op="$5" 'BEGIN { exit !((op == "lt") ? (v < limit) : (v > limit)) }' && return 0
+        sleep 0.5
+        import -window root "$last" || fail "no screenshot"
+    done
+    fail "$7 (brightness $value at $1,$2 $3x$4 in $last)"
 }
 
 # A white editor holds no text when its inside is all white.
@@ -129,10 +134,11 @@ click() {
     sleep 0.3
 }
 
+# Waits (up to 30 s) until a visible window so named is up, or with "gone" until none is.
 wait_for_window() {
     for _ in $(seq 300); do
         found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-        [ -n "$found" ] && return 0
+        if [ "${2:-}" = gone ]; then [ -z "$found" ] && return 0; else [ -n "$found" ] && return 0; fi
         sleep 0.1
     done
     return 1
@@ -142,14 +148,12 @@ wait_for_window() {
 start_server
 start_program
 wait_for_request "ACTION=GET_VERSION"
-sleep 2
 shot welcome
 expect_brightness 320 408 120 14 gt 0.8 "no language box: not the welcome page"
 
 # 2. Existing user; log in with "remember" ticked.
 click 170 252                     # existing-user box
 wait_for_request "^GET /plugin_manager.htm -> "
-sleep 1
 shot login-empty
 expect_editor_empty 70 245 "the e-mail editor is not empty (or not shown)"
 click 200 252                     # e-mail editor
@@ -173,10 +177,9 @@ cp "$loginfile" "$work/login.saved"
 stop_program
 start_program
 wait_for_request "ACTION=GET_VERSION"
-sleep 2
-: >"$work/server.log.mark"
+shot welcome-again
+expect_brightness 320 408 120 14 gt 0.8 "no language box: not the welcome page"
 click 170 252
-sleep 2
 shot login-remembered
 expect_editor_filled 60 245 "the remembered e-mail is missing"
 expect_editor_filled 60 305 "the remembered password is missing"
@@ -191,7 +194,7 @@ click 275 387
 wait_for_window "^Login\$" || fail "no Login alert"
 shot wrong-password-alert
 xdotool key Return
-sleep 1
+wait_for_window "^Login\$" gone || fail "the Login alert stays"
 [ "$(grep -c "REQUEST_LICENCE" "$work/server.log")" -gt "$before" ] || fail "no second login request"
 cmp -s "$loginfile" "$work/login.saved" || fail "the login file changed"
 shot login-after-alert
@@ -204,7 +207,6 @@ repository="/opt/Quorvelan/PluginManagerOfflineRepository"
 mkdir -p "$repository"
 cp -r "$sample"/. "$repository"/
 start_program
-sleep 4
 shot offline
 expect_brightness 462 352 160 24 gt 0.1 "no continue button: not the offline page with a repository"
 expect_brightness 60 245 200 14 lt 0.5 "an editor shows: not the offline page"
