@@ -2,6 +2,8 @@
 
 #include "app/SettingsFiles.h"
 #include "app/StrictXmlReader.h"
+#include "catalogue/XmlReading.h"
+#include "platform/PlatformFiles.h"
 
 juce::uint32 reverseByteBits (juce::uint32 value) noexcept
 {
@@ -79,7 +81,7 @@ std::optional<RememberedLogin> RememberedLogin::read (const juce::File& file)
 {
     juce::MemoryBlock content;
 
-    if (! file.existsAsFile() || ! file.loadFileAsData (content))
+    if (! PlatformFiles::readRegularFile (file.getFullPathName(), XmlReading::maxFileBytes, content))
         return {};
 
     auto root = StrictXmlReader::readRoot (content);

@@ -1,5 +1,6 @@
 #include "app/SettingsFiles.h"
 
+#include "catalogue/XmlReading.h"
 #include "platform/PrivateFile.h"
 
 juce::String SettingsFiles::getSettingsFolderPath()
@@ -53,8 +54,5 @@ bool SettingsFiles::writePrivateFile (const juce::MemoryBlock& content, const ju
 
 std::unique_ptr<juce::XmlElement> SettingsFiles::readXml (const juce::File& file)
 {
-    if (! file.existsAsFile())
-        return {};
-
-    return juce::parseXML (file);
+    return XmlReading::parseFile (file);
 }

@@ -25,7 +25,8 @@ public:
     // earlier file stays whole.
     static bool writePrivateFile (const juce::MemoryBlock& content, const juce::File& file);
 
-    // A missing or unreadable file reads as null.
+    // A missing or unreadable file (not a regular file, over 16 MB, not well-formed or nested too
+    // deep) reads as null.
     static std::unique_ptr<juce::XmlElement> readXml (const juce::File& file);
 
 private:
