@@ -7,6 +7,7 @@
 #include "ui/screens/FrontPageComponent.h"
 #include "ui/screens/LoginComponent.h"
 #include "ui/screens/OfflineComponent.h"
+#include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/screens/ScreenCodeBroadcaster.h"
 
@@ -39,16 +40,19 @@ QuorvelanMainComponent::QuorvelanMainComponent()
 
     frontPage = std::make_unique<FrontPageComponent>();
     loginPage = std::make_unique<LoginComponent>();
+    productStatusPage = std::make_unique<ProductStatusComponent>();
     offlinePage = std::make_unique<OfflineComponent>();
     forgottenPasswordPage = std::make_unique<ForgottenPasswordComponent>();
 
     frontPage->addChangeListener (this);
     loginPage->addChangeListener (this);
+    productStatusPage->addChangeListener (this);
     offlinePage->addChangeListener (this);
     forgottenPasswordPage->addChangeListener (this);
 
     addChildComponent (*frontPage);
     addChildComponent (*loginPage);
+    addChildComponent (*productStatusPage);
     addChildComponent (*offlinePage);
     addChildComponent (*forgottenPasswordPage);
 
@@ -62,6 +66,7 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
     titleLabel.reset();
     frontPage.reset();
     loginPage.reset();
+    productStatusPage.reset();
     forgottenPasswordPage.reset();
     offlinePage.reset();
 }
@@ -101,6 +106,14 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
 
         case ScreenCode::welcome:
             switchTo ("Welcome Screen", frontPage.get());
+            break;
+
+        case ScreenCode::productStatus:
+        case ScreenCode::demoDownloads:
+            switchTo (code == ScreenCode::productStatus ? "License Status Screen" : "Available Demo Downloads",
+                      productStatusPage.get());
+            productStatusPage->setDownloadMode (code == ScreenCode::demoDownloads);
+            productStatusPage->activate();
             break;
 
         case ScreenCode::offline:

@@ -6,6 +6,7 @@ class FrontPageComponent;
 class ForgottenPasswordComponent;
 class LoginComponent;
 class OfflineComponent;
+class ProductStatusComponent;
 
 // The main window's content: owns every screen, shows one at a time, and switches screens when
 // a screen broadcasts a screen code.
@@ -40,6 +41,7 @@ public:
     LoginComponent* getLoginPage() const noexcept { return loginPage.get(); }
     OfflineComponent* getOfflinePage() const noexcept { return offlinePage.get(); }
     juce::String getTitleText() const { return titleLabel->getText(); }
+    ProductStatusComponent* getProductStatusPage() const noexcept { return productStatusPage.get(); }
 
 private:
     // Code 0: the login page, or the product status when logged in, if the server answers.
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<FrontPageComponent> frontPage;
     std::unique_ptr<ForgottenPasswordComponent> forgottenPasswordPage;
     std::unique_ptr<LoginComponent> loginPage;
+    std::unique_ptr<ProductStatusComponent> productStatusPage;
     std::unique_ptr<OfflineComponent> offlinePage;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;

@@ -15,8 +15,11 @@ public:
 
     void paint (juce::Graphics& g) override;
 
-    // Runs the window modally; returns the return value of the button that closed it.
+    // Runs the window modally; returns the return value of the button that closed it, or
+    // cancelResult when no button did.
     int runModalLoop();
+
+    static constexpr int cancelResult = 1;
 
     //==============================================================================
     // Adds a RoundTextEditor, owned by the window, where the framework would put its own editor:
@@ -43,6 +46,8 @@ private:
     };
 
     std::vector<RoundSlot> roundSlots;
+
+    static constexpr int notAnsweredByButton = std::numeric_limits<int>::min();
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginManagerAlertWindow)
 };

@@ -98,8 +98,8 @@ TEST_F (MainComponentOnline, AskingTheServerDependsOnTheServerAndTheLogin)
     main.handleScreenCode (ScreenCode::welcome);
     loggedIn = true;
     main.handleScreenCode (ScreenCode::askServer);
-    EXPECT_NE (main.getCurrentScreen(), main.getLoginPage());
-    EXPECT_NE (main.getTitleText(), "Login Screen");
+    EXPECT_EQ (main.getCurrentScreen(), main.getProductStatusPage());
+    EXPECT_EQ (main.getTitleText(), "License Status Screen");
 
     // No server: both documents dropped, the screen stays.
     loggedIn = false;
