@@ -11,6 +11,7 @@
 #include "ui/screens/FrontPageComponent.h"
 #include "ui/screens/LoginComponent.h"
 #include "ui/screens/OfflineComponent.h"
+#include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/screens/ScreenCode.h"
 
@@ -98,7 +99,7 @@ TEST_F (MainComponentOnline, AskingTheServerDependsOnTheServerAndTheLogin)
     main.handleScreenCode (ScreenCode::welcome);
     loggedIn = true;
     main.handleScreenCode (ScreenCode::askServer);
-    EXPECT_EQ (main.getCurrentScreen(), main.getProductStatusPage());
+    EXPECT_EQ (main.getCurrentScreen(), static_cast<juce::Component*> (main.getProductStatusPage()));
     EXPECT_EQ (main.getTitleText(), "License Status Screen");
 
     // No server: both documents dropped, the screen stays.
