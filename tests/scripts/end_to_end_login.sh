@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Drives the real program with xdotool against the stand-in server and its sample catalogue:
-# update check -> welcome page -> login with "remember" -> product status; a restart with the
-# remembered login; a wrong password; then, with the server stopped and the sample copied as the
-# offline repository, the offline page and "Continue in offline mode". Runs as root inside the
-# private namespace (tests/scripts/in_private_root.sh), on a display of its own, with a home
-# folder of its own. A screenshot is kept for each step in $QUORVELAN_E2E_SHOTS (or a temp folder).
+# update check -> welcome page -> login with "remember" -> product status (left as it comes up);
+# a restart with the remembered login; a wrong password; then, with the server stopped and the
+# sample copied as the offline repository, the offline page and "Continue in offline mode". Runs
+# as root inside the private namespace (tests/scripts/in_private_root.sh), on a display of its
+# own, with a home folder of its own. A screenshot is kept for each step in $QUORVELAN_E2E_SHOTS
+# (or a temp folder).
 #
 # usage: end_to_end_login.sh PROGRAM STANDIN_SERVER SAMPLE_FOLDER PORT
 set -u
@@ -167,8 +168,8 @@ expect_editor_filled 60 305 "the password was not typed"
 click 275 387                     # login button
 wait_for_request "ACTION=REQUEST_LICENCE&email=demo%40quorvelan.com&password=demo1234 -> 200"
 wait_for_request "ACTION=REQUEST_COMPONENTS"
-sleep 2
 shot product-status
+expect_brightness 28 140 60 12 gt 0.5 "no product table header: not the product status screen"
 [ -f "$loginfile" ] || fail "no login file"
 [ "$(stat -c %a "$loginfile")" = 600 ] || fail "login file mode $(stat -c %a "$loginfile")"
 cp "$loginfile" "$work/login.saved"
@@ -211,8 +212,8 @@ shot offline
 expect_brightness 462 352 160 24 gt 0.1 "no continue button: not the offline page with a repository"
 expect_brightness 60 245 200 14 lt 0.5 "an editor shows: not the offline page"
 click 542 364                     # "Continue in offline mode"
-sleep 3
 shot offline-mode
+expect_brightness 28 140 60 12 gt 0.5 "no product table header: not the product status screen"
 
 stop_program
 echo "PASS"
