@@ -34,9 +34,7 @@ protected:
         auto result = task.login();
         TestEnvironment::runFor (50);
 
-        alerts.clear();
-        for (int i = 0; i < driver.seenTitles.size(); ++i)
-            alerts.add (driver.seenTitles[i] + " / " + driver.seenMessages[i]);
+        alerts = driver.getSeenAlerts();
 
         return result;
     }
