@@ -231,14 +231,10 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
     const auto totalLength = source->getTotalLength();
     const auto temp = getTempFolderPath();
 
-    // An earlier run's copy must never pass for this run's.
+    // An earlier run's copy must never pass for this run's; a link left there is removed itself,
+    // never followed.
     juce::File (temp).createDirectory();
-    const auto newCopy = InstallPaths::join (temp, component.name);
-
-    if (! InstallPaths::isStrictlyInside (newCopy, temp) && PlatformFiles::existsWithoutFollowing (newCopy))
-        return false;
-
-    juce::File (newCopy).deleteRecursively();
+    juce::File (InstallPaths::join (temp, component.name)).deleteRecursively();
 
     // Read until the stream is exhausted: a network stream's short reads are not its end. What
     // is read never grows beyond the bound, nor beyond what the disk can hold. The archive goes

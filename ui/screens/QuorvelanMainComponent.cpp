@@ -1,6 +1,12 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
+#include "app/LoginState.h"
+#include "catalogue/ProductCatalogue.h"
 #include "resources/ResourceArchive.h"
+#include "ui/screens/ForgottenPasswordComponent.h"
+#include "ui/screens/FrontPageComponent.h"
+#include "ui/screens/LoginComponent.h"
+#include "ui/screens/OfflineComponent.h"
 #include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/SRegisterComponent.h"
 #include "ui/screens/SRegisterComponent2.h"
@@ -34,17 +40,29 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     titleLabel->setEditable (false, false, false);
     addAndMakeVisible (*titleLabel);
 
+    frontPage = std::make_unique<FrontPageComponent>();
+    loginPage = std::make_unique<LoginComponent>();
     registrationPage1 = std::make_unique<SRegisterComponent>();
     registrationPage2 = std::make_unique<SRegisterComponent2>();
     productStatusPage = std::make_unique<ProductStatusComponent>();
+    offlinePage = std::make_unique<OfflineComponent>();
+    forgottenPasswordPage = std::make_unique<ForgottenPasswordComponent>();
 
+    frontPage->addChangeListener (this);
+    loginPage->addChangeListener (this);
     registrationPage1->addChangeListener (this);
     registrationPage2->addChangeListener (this);
     productStatusPage->addChangeListener (this);
+    offlinePage->addChangeListener (this);
+    forgottenPasswordPage->addChangeListener (this);
 
+    addChildComponent (*frontPage);
+    addChildComponent (*loginPage);
     addChildComponent (*productStatusPage);
     addChildComponent (*registrationPage1);
     addChildComponent (*registrationPage2);
+    addChildComponent (*offlinePage);
+    addChildComponent (*forgottenPasswordPage);
 
     backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
     setSize (785, 480);
@@ -54,9 +72,13 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
 {
     appLabel.reset();
     titleLabel.reset();
+    frontPage.reset();
+    loginPage.reset();
     registrationPage1.reset();
     registrationPage2.reset();
     productStatusPage.reset();
+    forgottenPasswordPage.reset();
+    offlinePage.reset();
 }
 
 //==============================================================================
@@ -84,24 +106,45 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
 {
     switch (code)
     {
+        case ScreenCode::askServer:
+            askServer();
+            break;
+
+        case ScreenCode::forgottenPassword:
+            switchTo ("Forgotton Password Screen", forgottenPasswordPage.get());
+            break;
+
         case ScreenCode::registrationFromWelcome:
             showRegistration (ScreenCode::welcome, ScreenCode::registrationFromWelcome);
             break;
+
         case ScreenCode::registrationPage2:
             switchTo ("Registration Screen", registrationPage2.get());
             break;
+
+        case ScreenCode::welcome:
+            switchTo ("Welcome Screen", frontPage.get());
+            break;
+
         case ScreenCode::registrationFromDownloads:
             showRegistration (ScreenCode::demoDownloads, ScreenCode::registrationFromDownloads);
             break;
+
         case ScreenCode::registrationFromStatus:
             showRegistration (ScreenCode::productStatus, ScreenCode::registrationFromStatus);
             break;
+
         case ScreenCode::productStatus:
         case ScreenCode::demoDownloads:
             switchTo (code == ScreenCode::productStatus ? "License Status Screen" : "Available Demo Downloads",
                       productStatusPage.get());
             productStatusPage->setDownloadMode (code == ScreenCode::demoDownloads);
             productStatusPage->activate();
+            break;
+
+        case ScreenCode::offline:
+            offlinePage->updateExplanation();
+            switchTo ("No connection found", offlinePage.get());
             break;
 
         case ScreenCode::noScreen:
@@ -139,4 +182,23 @@ void QuorvelanMainComponent::switchTo (const char* titleKey, juce::Component* sc
 
     titleLabel->setText (TRANS (titleKey), juce::dontSendNotification);
     showScreen (screen);
+}
+
+void QuorvelanMainComponent::askServer()
+{
+    auto& catalogue = ProductCatalogue::getInstance();
+
+    if (catalogue.checkServerReachable())
+    {
+        if (loggedIn)
+            handleScreenCode (ScreenCode::productStatus);
+        else
+            switchTo ("Login Screen", loginPage.get());
+
+        return;
+    }
+
+    catalogue.tryOfflineRepository();
+    catalogue.dropOnlineComponents();
+    catalogue.dropOfflineComponents();
 }

@@ -2,6 +2,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+class FrontPageComponent;
+class ForgottenPasswordComponent;
+class LoginComponent;
+class OfflineComponent;
 class SRegisterComponent;
 class SRegisterComponent2;
 class ProductStatusComponent;
@@ -38,6 +42,10 @@ public:
     void showRegistration (int cancelCode, int backCode);
 
     juce::Component* getCurrentScreen() const noexcept { return currentScreen; }
+    FrontPageComponent* getFrontPage() const noexcept { return frontPage.get(); }
+    ForgottenPasswordComponent* getForgottenPasswordPage() const noexcept { return forgottenPasswordPage.get(); }
+    LoginComponent* getLoginPage() const noexcept { return loginPage.get(); }
+    OfflineComponent* getOfflinePage() const noexcept { return offlinePage.get(); }
     juce::String getTitleText() const { return titleLabel->getText(); }
     ProductStatusComponent* getProductStatusPage() const noexcept { return productStatusPage.get(); }
 
@@ -45,11 +53,18 @@ public:
     SRegisterComponent2* getRegistrationPage2() const noexcept { return registrationPage2.get(); }
 
 private:
+    // Code 0: the login page, or the product status when logged in, if the server answers.
+    void askServer();
+
     //==============================================================================
     std::unique_ptr<juce::Label> appLabel;
+    std::unique_ptr<FrontPageComponent> frontPage;
+    std::unique_ptr<ForgottenPasswordComponent> forgottenPasswordPage;
+    std::unique_ptr<LoginComponent> loginPage;
     std::unique_ptr<SRegisterComponent> registrationPage1;
     std::unique_ptr<SRegisterComponent2> registrationPage2;
     std::unique_ptr<ProductStatusComponent> productStatusPage;
+    std::unique_ptr<OfflineComponent> offlinePage;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;
     juce::Component* currentScreen = nullptr;

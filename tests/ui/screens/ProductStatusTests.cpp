@@ -436,7 +436,7 @@ TEST_F (ProductStatusScreen, MainComponentShowsAndActivatesItForItsTwoCodes)
     auto* page = main.getProductStatusPage();
     ASSERT_NE (page, nullptr);
     EXPECT_FALSE (page->isVisible());
-    EXPECT_EQ (main.getIndexOfChildComponent (page), 2) << "added hidden after the two labels";
+    EXPECT_EQ (main.getIndexOfChildComponent (page), 4) << "added hidden after the two labels, the welcome and the login pages";
     EXPECT_EQ (productStatusComponentInstance, page);
 
     main.handleScreenCode (ScreenCode::productStatus);

@@ -258,8 +258,8 @@ TEST_F (RegistrationOnline, ErrorRepliesShowTheIntroThenEachTextInOrder)
 
     // Without a string table the keys themselves show, each page with its own title key.
     window.reset();
-    juce::LocalisedStrings::setCurrentMappings (nullptr);
     window = std::make_unique<RegistrationWindow>();
+    juce::LocalisedStrings::setCurrentMappings (nullptr);
     server.clearScripts();
     server.setReply ("REGISTER_NEW_USER_VERIFY_PERSONAL_DETAILS", { 200, "<quordata response=\"ERROR\"><error>INVALID_COUNTRY</error></quordata>" });
     fillPage1 ("keys@example.com", "abcdefg1");
