@@ -2,6 +2,7 @@
 
 #include "../widgets/WidgetTestSupport.h"
 #include "RegistrationTestSupport.h"
+#include "app/LoginState.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
 #include "support/ServerFixture.h"
@@ -11,6 +12,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include "ui/screens/FrontPageComponent.h"
 #include "ui/screens/RegistrationForm.h"
 
 using namespace RegistrationTestSupport;
@@ -154,9 +156,14 @@ TEST_F (RegistrationOnline, ThreeRequestsCarryTheExactBytesAndSuccessLeadsToTheW
     EXPECT_EQ (w().recorder.codes, std::vector<int>{ ScreenCode::registrationPage2 });
 
     w().recorder.codes.clear();
+    loggedIn = false;
     auto alerts = w().pressNext (w().page2());
     EXPECT_EQ (describe (alerts), "Registration Successful / Your Quorvelan account has been created. You can now log in: click EXISTING USER on the welcome screen and enter your email address and password. [OK]");
     EXPECT_EQ (w().recorder.codes, std::vector<int>{ ScreenCode::welcome });
+    EXPECT_TRUE (TestEnvironment::runUntil ([this]
+                                            { return w().main->getCurrentScreen() == static_cast<juce::Component*> (w().main->getFrontPage()); }));
+    EXPECT_EQ (w().main->getTitleText(), "Welcome Screen");
+    EXPECT_FALSE (loggedIn);
 
     const std::string registration = std::string (accountPairs) + personalPairs;
     EXPECT_EQ (w().page2().getRegistrationPairs(), juce::String (registration));
