@@ -83,7 +83,10 @@ bool KestruneMainWindow::runLicenceAgreement()
     alert.addButton (TRANS ("Cancel"), 1);
     alert.addCustomComponent (&editor);
 
-    return alert.runModalLoop() == 0;
+    // Only the Accept button accepts: a loop ended by a quit (such as one asked for by the update
+    // check, which runs while this dialog is up) returns 0 as well.
+    const auto result = alert.runModalLoop();
+    return result == 0 && alert.wasEndedByButton();
 }
 
 void KestruneMainWindow::writeInitFile()

@@ -48,6 +48,11 @@ bool WebReader::readAll (juce::MemoryBlock& destination)
     return ! cancelled;
 }
 
+int WebReader::getStatusCode()
+{
+    return connected ? stream.getStatusCode() : 0;
+}
+
 juce::int64 WebReader::getTotalLength()
 {
     return connected ? stream.getTotalLength() : -1;

@@ -20,6 +20,9 @@ public:
     // After connect: appends everything up to the stream's end; false when cancelled.
     bool readAll (juce::MemoryBlock& destination);
 
+    // After connect: the reply's HTTP status, 0 when there is none.
+    int getStatusCode();
+
     // After connect, the reply as a stream: its total length is -1 when the server sent none,
     // and a read gives 0 at its end or once the task is cancelled.
     juce::int64 getTotalLength() override;

@@ -1,6 +1,7 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
 #include "resources/ResourceArchive.h"
+#include "ui/screens/AutoUpdateComponent.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/screens/ScreenCodeBroadcaster.h"
 
@@ -31,14 +32,23 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     titleLabel->setEditable (false, false, false);
     addAndMakeVisible (*titleLabel);
 
+    updatePage = std::make_unique<AutoUpdateComponent>();
+
+    updatePage->addChangeListener (this);
+
+    addChildComponent (*updatePage);
+
     backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
     setSize (785, 480);
+
+    updatePage->start();
 }
 
 QuorvelanMainComponent::~QuorvelanMainComponent()
 {
     appLabel.reset();
     titleLabel.reset();
+    updatePage.reset();
 }
 
 //==============================================================================
@@ -66,6 +76,11 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
 {
     switch (code)
     {
+        case ScreenCode::updateCheck:
+            switchTo ("LAB_CHECKING_FOR_UPDATE", updatePage.get());
+            updatePage->checkForUpdate();
+            break;
+
         case ScreenCode::noScreen:
         default:
             break;

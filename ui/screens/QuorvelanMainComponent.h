@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+class AutoUpdateComponent;
+
 // The main window's content: owns every screen, shows one at a time, and switches screens when
 // a screen broadcasts a screen code.
 class QuorvelanMainComponent final : public juce::Component,
@@ -31,10 +33,12 @@ public:
 
     juce::Component* getCurrentScreen() const noexcept { return currentScreen; }
     juce::String getTitleText() const { return titleLabel->getText(); }
+    AutoUpdateComponent* getUpdatePage() const noexcept { return updatePage.get(); }
 
 private:
     //==============================================================================
     std::unique_ptr<juce::Label> appLabel;
+    std::unique_ptr<AutoUpdateComponent> updatePage;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;
     juce::Component* currentScreen = nullptr;

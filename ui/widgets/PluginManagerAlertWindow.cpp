@@ -34,7 +34,28 @@ void PluginManagerAlertWindow::paint (juce::Graphics& g)
 
 int PluginManagerAlertWindow::runModalLoop()
 {
-    return juce::Component::runModalLoop();
+    juce::Array<juce::Component::SafePointer<juce::Button>> ownButtons;
+
+    for (auto* child : getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child))
+            ownButtons.add (button);
+
+    for (auto& button : ownButtons)
+        button->addListener (this);
+
+    endedByButton = false;
+    const auto result = juce::Component::runModalLoop();
+
+    for (auto& button : ownButtons)
+        if (button != nullptr)
+            button->removeListener (this);
+
+    return result;
+}
+
+void PluginManagerAlertWindow::buttonClicked (juce::Button*)
+{
+    endedByButton = true;
 }
 
 //==============================================================================

@@ -5,7 +5,8 @@
 // The program's modal prompt with custom content and buttons.
 class PluginManagerAlertWindow : public juce::AlertWindow,
                                  private juce::ComponentListener,
-                                 private juce::TextEditor::Listener
+                                 private juce::TextEditor::Listener,
+                                 private juce::Button::Listener
 {
 public:
     PluginManagerAlertWindow (const juce::String& title,
@@ -17,6 +18,11 @@ public:
 
     // Runs the window modally; returns the return value of the button that closed it.
     int runModalLoop();
+
+    // Whether one of the window's buttons ended the last modal loop. A loop ended otherwise (a
+    // quit request, the window hidden or deleted) returns 0 too, which must not pass for the
+    // first button's answer.
+    bool wasEndedByButton() const noexcept { return endedByButton; }
 
     //==============================================================================
     // Adds a RoundTextEditor, owned by the window, where the framework would put its own editor:
@@ -33,6 +39,7 @@ public:
 private:
     void componentMovedOrResized (juce::Component& component, bool wasMoved, bool wasResized) override;
     void textEditorTextChanged (juce::TextEditor& editor) override;
+    void buttonClicked (juce::Button*) override;
 
     // The framework lays out and labels its own (hidden) editor in each slot; the rounded editor
     // shown over it follows its bounds and hands its text back to it.
@@ -43,6 +50,7 @@ private:
     };
 
     std::vector<RoundSlot> roundSlots;
+    bool endedByButton = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginManagerAlertWindow)
 };
