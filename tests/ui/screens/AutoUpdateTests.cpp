@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/KestruneMainWindow.h"
+#include "app/ProgramValues.h"
 #include "app/SettingsFiles.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/PluginFolders.h"
@@ -11,6 +12,8 @@
 #include "support/ModalDriver.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
+#include "ui/widgets/WidgetTestSupport.h"
+#include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 #include "ui/screens/AutoUpdateComponent.h"
 #include "ui/screens/QuorvelanMainComponent.h"
@@ -403,4 +406,131 @@ TEST (UpdateCheckQuitOnline, ExitEndsTheProgramWithoutInit)
     EXPECT_EQ (result.exitCode, 0) << result.output;
     EXPECT_TRUE (result.output.contains ("[  PASSED  ] 1 test")) << result.output;
     EXPECT_FALSE (home.getChildFile (".config/Quorvelan/init").exists());
+}
+
+namespace
+{
+juce::File updateGalleryFolder()
+{
+    if (auto* path = std::getenv ("QUORVELAN_UPDATE_GALLERY"))
+        if (*path != 0)
+            return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+
+    return juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("quorvelan-update-gallery");
+}
+
+void writePng (const juce::Image& image, const juce::File& file)
+{
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    ASSERT_TRUE (out.openedOk()) << file.getFullPathName();
+    juce::PNGImageFormat png;
+    ASSERT_TRUE (png.writeImageToStream (image, out));
+}
+
+// Once the task window's bar has moved, writes the window as the customer sees it.
+struct TaskShooter : private juce::Timer
+{
+    explicit TaskShooter (const juce::File& target)
+        : file (target)
+    {
+        startTimer (10);
+    }
+
+    ~TaskShooter() override { stopTimer(); }
+
+    void timerCallback() override
+    {
+        auto* modal = juce::Component::getCurrentlyModalComponent();
+        auto* bar = modal != nullptr ? ModalDriver::findProgressBar (*modal) : nullptr;
+
+        if (taken || bar == nullptr || ModalDriver::getProgressValue (*bar) <= 0.0)
+            return;
+
+        // The window shows the bar and the status line on its own timer.
+        if (++ticksMoving < 30)
+            return;
+
+        taken = true;
+        writePng (modal->createComponentSnapshot (modal->getLocalBounds()), file);
+    }
+
+    juce::File file;
+    bool taken = false;
+    int ticksMoving = 0;
+};
+} // namespace
+
+TEST_F (UpdateCheckOnline, GalleryOfEveryWindowInBothLanguages)
+{
+    const auto folder = updateGalleryFolder();
+    ASSERT_TRUE (folder.createDirectory());
+    serveBundle (30000);
+
+    StandInServer::Behaviour trickle;
+    trickle.trickleBytes = 2000;
+    trickle.trickleIntervalMs = 100;
+
+    // The colours the main component gives every alert.
+    WidgetTestSupport::ScopedDefaultColours restoreAlertColours ({ juce::AlertWindow::backgroundColourId, juce::AlertWindow::textColourId, juce::AlertWindow::outlineColourId });
+    auto& lf = juce::LookAndFeel::getDefaultLookAndFeel();
+    lf.setColour (juce::AlertWindow::backgroundColourId, juce::Colours::black);
+    lf.setColour (juce::AlertWindow::textColourId, juce::Colour (0xffc6fdfe));
+    lf.setColour (juce::AlertWindow::outlineColourId, juce::Colour (0xffc6fdfe));
+
+    for (auto language : { 0, 1 })
+    {
+        setLanguage (language);
+        const juce::String suffix = language == 0 ? "en" : "es";
+        int shots = 0;
+
+        // Snapshots the next modal window with this button, then presses it.
+        auto shootThenPress = [&] (ModalDriver& driver, const juce::String& name, const juce::String& button)
+        {
+            driver.whenModalAppears ([&, name, button] (juce::Component& modal)
+                                     {
+                writePng (modal.createComponentSnapshot (modal.getLocalBounds()), folder.getChildFile (name + "-" + suffix + ".png"));
+                ++shots;
+                ModalDriver::pressButton (modal, button); },
+                                     [button] (juce::Component& modal)
+                                     { return ModalDriver::findButton (modal, button) != nullptr; });
+        };
+
+        for (auto required : { false, true })
+        {
+            ModalDriver driver;
+            shootThenPress (driver, required ? "required-prompt" : "optional-prompt", TRANS (required ? "BUT_EXIT" : "BUT_SKIP"));
+            serveVersion ("3.5", required ? "3.23" : "3.0");
+            AutoUpdateComponent page;
+            page.quitProgram = [] {};
+            page.checkForUpdate();
+            EXPECT_EQ (driver.getNumPending(), 0);
+        }
+
+        for (auto whole : { true, false })
+        {
+            server.clearScripts();
+            server.setBehaviour (updatePath, trickle);
+
+            if (! whole)
+                server.setReply (updatePath, { 404, "<html>gone</html>", "text/html" });
+
+            ModalDriver driver;
+            TaskShooter shooter (folder.getChildFile ("downloading-" + suffix + ".png"));
+            shootThenPress (driver, whole ? "download-complete" : "download-failed", TRANS ("OK"));
+
+            updateapp::TaskWindow task (repositoryBaseUrl + macPath, 3.5f);
+            task.setLauncher ([] {});
+            task.runThread (TaskWindow::priority);
+            TestEnvironment::runFor (50);
+
+            if (whole)
+                EXPECT_TRUE (shooter.taken);
+        }
+
+        EXPECT_EQ (shots, 4);
+    }
+
+    setLanguage (0);
+    std::cout << "Update gallery: " << folder.getFullPathName() << std::endl;
 }
