@@ -31,6 +31,12 @@ void TaskWindow::setLauncher (std::function<void()> newLauncher)
     launcher = std::move (newLauncher);
 }
 
+juce::String TaskWindow::getStatusText() const
+{
+    const juce::ScopedLock sl (statusLock);
+    return statusText;
+}
+
 juce::String TaskWindow::makeStatusText (float version)
 {
     return TRANS ("TXT_APP_TITLE") + " v" + juce::String (version, 2);
@@ -102,7 +108,12 @@ bool TaskWindow::download()
     if (! connected || ! output->openedOk())
         return false;
 
-    setStatusMessage (makeStatusText (newVersion));
+    {
+        const juce::ScopedLock sl (statusLock);
+        statusText = makeStatusText (newVersion);
+    }
+
+    setStatusMessage (getStatusText());
 
     // An error page still comes with a stream; only the archive itself counts.
     const bool statusOk = input.getStatusCode() == httpOk;

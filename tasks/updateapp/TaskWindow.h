@@ -28,6 +28,9 @@ public:
 
     Outcome getOutcome() const noexcept { return outcome; }
 
+    // The status line the run set, for its record.
+    juce::String getStatusText() const;
+
     // Starts the hand-over after the "Download Complete" box; by default the real one, for the
     // temporary folder.
     void setLauncher (std::function<void()> newLauncher);
@@ -49,6 +52,8 @@ private:
     bool download();
 
     std::function<void()> launcher;
+    juce::String statusText;
+    juce::CriticalSection statusLock;
     std::atomic<Outcome> outcome{ Outcome::notRun };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TaskWindow)
