@@ -1,5 +1,7 @@
 #include "app/SettingsFiles.h"
 
+#include "catalogue/XmlReading.h"
+
 juce::String SettingsFiles::getSettingsFolderPath()
 {
     return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory).getFullPathName()
@@ -34,8 +36,5 @@ bool SettingsFiles::writeXml (const juce::XmlElement& root, const juce::File& fi
 
 std::unique_ptr<juce::XmlElement> SettingsFiles::readXml (const juce::File& file)
 {
-    if (! file.existsAsFile())
-        return {};
-
-    return juce::parseXML (file);
+    return XmlReading::parseFile (file);
 }

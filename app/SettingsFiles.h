@@ -18,7 +18,8 @@ public:
     // Writes "UTF-8" XML without DTD, 60 characters a line; failures are not reported.
     static bool writeXml (const juce::XmlElement& root, const juce::File& file);
 
-    // A missing or unreadable file reads as null.
+    // A missing or unreadable file (not a regular file, over 16 MB, not well-formed or nested too
+    // deep) reads as null.
     static std::unique_ptr<juce::XmlElement> readXml (const juce::File& file);
 
 private:

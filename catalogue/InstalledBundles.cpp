@@ -1,6 +1,7 @@
 #include "catalogue/InstalledBundles.h"
 
 #include "catalogue/XmlReading.h"
+#include "platform/PlatformFiles.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -52,13 +53,19 @@ juce::String findBundleFolder (const juce::String& folder, const juce::String& b
     if (! directory.isDirectory())
         return notFound;
 
-    if (directory.getNumberOfChildFiles (juce::File::findDirectories, bundleName) > 0)
-        return juce::File::addTrailingSeparator (directory.getFullPathName());
+    // Links are neither followed nor taken for the bundle: what is found lies in the tree itself.
+    const auto isRealDirectory = [] (const juce::File& file)
+    { return ! PlatformFiles::isSymbolicLink (file.getFullPathName()) && file.isDirectory(); };
 
-    // Linked folders are followed, but a link back up the tree is not walked again.
+    for (const auto& entry : juce::RangedDirectoryIterator (directory, false, bundleName, juce::File::findDirectories,
+                                                            juce::File::FollowSymlinks::no))
+        if (isRealDirectory (entry.getFile()))
+            return juce::File::addTrailingSeparator (directory.getFullPathName());
+
     for (const auto& entry : juce::RangedDirectoryIterator (directory, true, bundleName, juce::File::findDirectories,
-                                                            juce::File::FollowSymlinks::noCycles))
-        return juce::File::addTrailingSeparator (entry.getFile().getParentDirectory().getFullPathName());
+                                                            juce::File::FollowSymlinks::no))
+        if (isRealDirectory (entry.getFile()))
+            return juce::File::addTrailingSeparator (entry.getFile().getParentDirectory().getFullPathName());
 
     return notFound;
 }
@@ -68,13 +75,8 @@ float readBundleVersion (const juce::String& plistPath)
     if (! juce::File::isAbsolutePath (plistPath))
         return 0.0f;
 
-    juce::File file (plistPath);
-
-    if (! file.existsAsFile())
-        return 0.0f;
-
-    juce::XmlDocument document (file);
-    auto root = document.getDocumentElement();
+    // Only a regular file of reasonable size is read: a FIFO, a device or a huge file is no plist.
+    auto root = XmlReading::parseFile (juce::File (plistPath), XmlReading::maxFileBytes);
 
     if (! XmlReading::hasTagName (root.get(), "plist"))
         return 0.0f;

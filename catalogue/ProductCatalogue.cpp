@@ -8,6 +8,39 @@
 #include "catalogue/XmlReading.h"
 #include "app/ProgramValues.h"
 
+#include <cmath>
+#include <limits>
+
+namespace
+{
+// Reads the id as the framework reads an integer (leading blanks, a sign, the digits up to the
+// first other character; none gives 0), but false when the number lies beyond the int range.
+bool readProductId (const juce::String& text, int& id)
+{
+    auto rest = text.trimStart();
+    const bool negative = rest.startsWithChar ('-');
+
+    if (negative || rest.startsWithChar ('+'))
+        rest = rest.substring (1);
+
+    auto digits = rest.initialSectionContainingOnly ("0123456789").trimCharactersAtStart ("0");
+
+    if (digits.length() > 10)
+        return false;
+
+    auto value = digits.getLargeIntValue();
+
+    if (negative)
+        value = -value;
+
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return false;
+
+    id = (int) value;
+    return true;
+}
+} // namespace
+
 ProductCatalogue::ProductCatalogue() = default;
 
 ProductCatalogue::~ProductCatalogue() = default;
@@ -91,7 +124,7 @@ void ProductCatalogue::clear()
 }
 
 //==============================================================================
-void ProductCatalogue::buildFromXml (double* progress)
+void ProductCatalogue::buildFromXml (std::atomic<double>* progress)
 {
     clear();
     productsBuilt = 0;
@@ -114,9 +147,18 @@ void ProductCatalogue::buildFromXml (double* progress)
                 return child != nullptr ? child->getAllSubText() : juce::String();
             };
 
-            const auto id = XmlReading::getAttribute (*product, "id").getIntValue();
+            int id = 0;
+
+            // An id that does not fit is no product of ours, rather than another product's id.
+            if (! readProductId (XmlReading::getAttribute (*product, "id"), id))
+                continue;
+
             const auto title = childText ("product_title");
-            const auto latestVersion = (float) childText ("latest_version").getDoubleValue();
+            auto latestVersion = (float) childText ("latest_version").getDoubleValue();
+
+            // "inf", "nan" or a number beyond float range is no version.
+            if (! std::isfinite (latestVersion))
+                latestVersion = 0.0f;
             const auto displayOrder = childText ("display_order").getIntValue();
 
             juce::OwnedArray<ComponentRecord> components;
@@ -227,7 +269,7 @@ bool ProductCatalogue::checkServerReachable()
     return false;
 }
 
-bool ProductCatalogue::requestComponents (double* progress, juce::Thread* task)
+bool ProductCatalogue::requestComponents (std::atomic<double>* progress, juce::Thread* task)
 {
     dropOnlineComponents();
     onlineComponents = ServerRequest ("REQUEST_COMPONENTS").readXml (task);
@@ -241,8 +283,9 @@ bool ProductCatalogue::loadOfflineRepository()
 
     if (file.existsAsFile())
     {
-        offlineDocument = std::make_unique<juce::XmlDocument> (file);
-        offlineComponents = offlineDocument->getDocumentElement();
+        // Read within the bounds of any XML from outside; an unreadable file holds no products.
+        offlineDocument.reset();
+        offlineComponents = XmlReading::parseFile (file);
         repositoryFound = true;
         return true;
     }

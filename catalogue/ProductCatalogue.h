@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <vector>
@@ -21,11 +22,11 @@ public:
     //==============================================================================
     // Rebuilds every product from the XML held; writes the share of products built so far
     // through the pointer when it is not null.
-    void buildFromXml (double* progress);
+    void buildFromXml (std::atomic<double>* progress);
 
     // Asks the server for the components XML and rebuilds; true when a reply was parsed. Given the
     // task thread it runs on, a cancel of the task aborts the request.
-    bool requestComponents (double* progress, juce::Thread* task = nullptr);
+    bool requestComponents (std::atomic<double>* progress, juce::Thread* task = nullptr);
 
     // True when a connection to the request URL opens; otherwise drops the server's document.
     bool checkServerReachable();

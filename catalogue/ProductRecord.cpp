@@ -3,6 +3,7 @@
 #include "catalogue/InstalledBundles.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
+#include "platform/PlatformFiles.h"
 
 namespace
 {
@@ -67,8 +68,11 @@ void ProductRecord::refreshInstalledState (const FormatLocations& searchFolders,
         // When the search misses (a name the wildcard match cannot take), the bundle may still
         // be directly in the folder; it is then that folder, not "/", that holds it.
         auto bundleFolder = located == "/" ? juce::File::addTrailingSeparator (folder) : located;
-        auto version = folder.isEmpty() ? 0.0f
-                                        : readBundleVersion (bundleFolder + component.name + "/Contents/Info.plist");
+        // A bundle reached through a link is not one of this folder's.
+        const auto bundlePath = bundleFolder + component.name;
+        auto version = folder.isEmpty() || PlatformFiles::isSymbolicLink (bundlePath)
+                           ? 0.0f
+                           : readBundleVersion (bundlePath + "/Contents/Info.plist");
 
         component.installedVersion = 0.0f;
 

@@ -2,6 +2,7 @@
 
 #include "app/ProgramValues.h"
 #include "catalogue/WebReader.h"
+#include "catalogue/XmlReading.h"
 
 #include <cstring>
 
@@ -40,13 +41,13 @@ std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) co
         return {};
 
     // Decoded as the framework reads a text stream: a byte-order mark is honoured, not kept.
-    return juce::parseXML (juce::String::createStringFromData (reply.getData(), (int) reply.getSize()));
+    return XmlReading::parse (juce::String::createStringFromData (reply.getData(), (int) reply.getSize()));
 }
 
 bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) const
 {
     WebReader reader (makeUrl (getRequestText()), false, task, task == nullptr ? getMessageThreadTimeoutMs() : 0);
-    return reader.connect() && reader.readAll (reply);
+    return reader.connect() && reader.readAll (reply, maxReplyBytes);
 }
 
 juce::String ServerRequest::postAndReadText() const
@@ -54,7 +55,7 @@ juce::String ServerRequest::postAndReadText() const
     WebReader reader (makeUrl (serverRequestUrl).withPOSTData (getFormBody()), true, nullptr, getMessageThreadTimeoutMs());
     juce::MemoryBlock reply;
 
-    if (reader.connect() && reader.readAll (reply))
+    if (reader.connect() && reader.readAll (reply, maxReplyBytes))
         return reply.toString();
 
     return {};

@@ -21,12 +21,17 @@ public:
     // "ACTION=" + action + the parameters: the form-encoded body of a POST.
     juce::String getFormBody() const;
 
-    // GET: the parsed reply, or null when the connection failed or the reply is not well-formed.
+    // GET: the parsed reply, or null when the connection failed or the reply is not well-formed,
+    // too long or nested too deep.
     // Given the task thread it runs on, a cancel of the task aborts the request. Without one the
     // request runs on the message thread and waits at most getMessageThreadTimeoutMs().
     std::unique_ptr<juce::XmlElement> readXml (juce::Thread* task = nullptr) const;
 
-    // GET: appends the reply's bytes; false when the connection failed or the task was cancelled.
+    // No reply is read beyond this: a longer one is a failed request.
+    static constexpr juce::int64 maxReplyBytes = 16 * 1024 * 1024;
+
+    // GET: appends the reply's bytes; false when the connection failed, the task was cancelled or
+    // the reply went beyond maxReplyBytes.
     bool readBytes (juce::MemoryBlock& reply, juce::Thread* task = nullptr) const;
 
     // POST of the form body to the request URL without query, on the message thread with its

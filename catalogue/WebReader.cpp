@@ -39,12 +39,31 @@ bool WebReader::connect()
     return connected;
 }
 
-bool WebReader::readAll (juce::MemoryBlock& destination)
+bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
 {
     if (! connected)
         return false;
 
-    readIntoMemoryBlock (destination);
+    // Read through this stream's own read, so the bound holds whatever stream lies beneath.
+    const auto sizeBefore = destination.getSize();
+    char buffer[8192];
+
+    while (! cancelled)
+    {
+        const auto numRead = read (buffer, (int) sizeof (buffer));
+
+        if (numRead <= 0)
+            break;
+
+        if ((juce::int64) (destination.getSize() - sizeBefore) + numRead > maxBytes)
+        {
+            destination.setSize (sizeBefore);
+            return false;
+        }
+
+        destination.append (buffer, (size_t) numRead);
+    }
+
     return ! cancelled;
 }
 

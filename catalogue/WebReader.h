@@ -17,8 +17,9 @@ public:
     // False when no connection could be made or the task was cancelled.
     bool connect();
 
-    // After connect: appends everything up to the stream's end; false when cancelled.
-    bool readAll (juce::MemoryBlock& destination);
+    // After connect: appends everything up to the stream's end; false when cancelled, or when the
+    // reply goes on beyond maxBytes (what was read is then dropped again).
+    bool readAll (juce::MemoryBlock& destination, juce::int64 maxBytes);
 
     // After connect: the reply's HTTP status, 0 when there is none.
     int getStatusCode();

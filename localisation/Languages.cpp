@@ -16,6 +16,31 @@ juce::File getLocalFile()
 {
     return SettingsFiles::getSettingsFile ("local");
 }
+
+int chooseLocaleLanguage()
+{
+    char identifier[10] = {};
+
+    if (! PlatformLocale::copyCurrentLocaleIdentifier (identifier, (int) sizeof (identifier)))
+        return chooseLanguageForLocale (nullptr);
+
+    return chooseLanguageForLocale (identifier);
+}
+
+// Set when "local" exists but cannot be read: the customer's choice in it is then not overwritten
+// at start.
+bool localFileUnreadable = false;
+
+void installLanguageTable (int index)
+{
+    auto entryName = juce::String ("Localisation/") + languageCsvFiles[index];
+
+    if (auto stream = ResourceArchive::getInstance().createStreamFor (entryName.toRawUTF8()))
+    {
+        auto text = stream->readEntireStreamAsString();
+        juce::LocalisedStrings::setCurrentMappings (new juce::LocalisedStrings (text, false));
+    }
+}
 } // namespace
 
 int chooseLanguageForLocale (const char* localeIdentifier)
@@ -34,22 +59,19 @@ int chooseLanguageForLocale (const char* localeIdentifier)
 
 int chooseLanguage()
 {
+    localFileUnreadable = false;
     auto localFile = getLocalFile();
 
     if (! localFile.exists())
-    {
-        char identifier[10] = {};
+        return chooseLocaleLanguage();
 
-        if (! PlatformLocale::copyCurrentLocaleIdentifier (identifier, (int) sizeof (identifier)))
-            return chooseLanguageForLocale (nullptr);
-
-        return chooseLanguageForLocale (identifier);
-    }
-
-    auto root = juce::parseXML (localFile);
+    auto root = SettingsFiles::readXml (localFile);
 
     if (root == nullptr)
-        return 0;
+    {
+        localFileUnreadable = true;
+        return chooseLocaleLanguage();
+    }
 
     auto language = root->getStringAttribute ("language");
 
@@ -65,21 +87,18 @@ int chooseLanguage()
 
 void loadLanguageTable (int index)
 {
-    auto entryName = juce::String ("Localisation/") + languageCsvFiles[index];
-
-    if (auto stream = ResourceArchive::getInstance().createStreamFor (entryName.toRawUTF8()))
-    {
-        auto text = stream->readEntireStreamAsString();
-        juce::LocalisedStrings::setCurrentMappings (new juce::LocalisedStrings (text, false));
-    }
-
+    installLanguageTable (index);
     saveLanguage();
 }
 
 void initLanguage()
 {
     currentLanguageIndex = chooseLanguage();
-    loadLanguageTable (currentLanguageIndex);
+
+    if (localFileUnreadable)
+        installLanguageTable (currentLanguageIndex);
+    else
+        loadLanguageTable (currentLanguageIndex);
 }
 
 void setLanguage (int index)

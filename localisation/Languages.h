@@ -11,14 +11,16 @@ extern const char* const languageNames[numLanguages];
 // 0 (English) or 1 (Spanish); set at start and by setLanguage.
 extern int currentLanguageIndex;
 
-// The language to use at start: the one remembered in "local", else the one of the user's locale.
+// The language to use at start: the one remembered in "local", else (no such file, or one that
+// cannot be read) the one of the user's locale.
 int chooseLanguage();
 
 // The same choice given the locale identifier as the locale service copied it (null when the
 // copy failed).
 int chooseLanguageForLocale (const char* localeIdentifier);
 
-// Chooses the language, installs its string table and rewrites "local".
+// Chooses the language, installs its string table and rewrites "local", unless "local" exists
+// but cannot be read: that file is left as it is.
 void initLanguage();
 
 // Switches to language 0 or 1 at run time.

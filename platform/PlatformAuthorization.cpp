@@ -1,5 +1,6 @@
 #include "platform/PlatformAuthorization.h"
 
+#include "platform/PrivilegedCommandRules.h"
 #include "platform/PrivilegedTools.h"
 #include "platform/ProcessRunner.h"
 
@@ -146,9 +147,17 @@ bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath,
 
     if (runsDirectly)
     {
+        // The same commands as the helper would run, and only those.
+        std::vector<std::string> words;
+
+        for (auto& word : command)
+            words.push_back (word.toStdString());
+
+        if (! PrivilegedCommandRules::isAllowedCommand (words, PrivilegedCommandRules::getInvokingUserTempFolder()))
+            return false;
+
         commandLog.add (command);
-        ProcessRunner::runAndWait (command);
-        return true;
+        return ProcessRunner::runAndWait (command) == 0;
     }
 
     juce::MemoryOutputStream message;
@@ -169,8 +178,10 @@ bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath,
     if (! readLine (fromHelper, status))
         return false;
 
+    // Only the command's own success counts: a refusal (-1), a tool that could not start (127)
+    // or any failure of the tool is a failure.
     commandLog.add (command);
-    return status.getIntValue() >= 0;
+    return status == "0";
 }
 
 void PlatformAuthorization::free (int flags)

@@ -31,8 +31,9 @@ public:
     // Asks for the right once (the elevation program's password prompt). True when granted.
     bool copyRights (const char* rightName, int flags);
 
-    // Runs one of the tools with its arguments and waits for it to end. False when it could not
-    // be started: no rights, a tool the helper does not run, or an empty argument.
+    // Runs one of the tools with its arguments and waits for it to end. True only when the command
+    // ran and succeeded (exit status 0); false when it failed, was refused (no rights, a command
+    // the rules do not allow, an empty argument) or could not be started.
     bool executeWithPrivileges (const juce::String& toolPath, const juce::StringArray& arguments);
 
     // Ends the helper; with flagDestroyRights the rights cannot be used again.

@@ -6,12 +6,15 @@
 #include "catalogue/ProductRecord.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
+#include "platform/PlatformFiles.h"
+#include "tasks/ArchiveUnpacker.h"
+#include "tasks/InstallPaths.h"
 #include "tasks/TaskWindow.h"
 
 namespace
 {
-// A cancel never interrupts the privileged steps: the window waits for the run to end, so no
-// plug-in is left removed without its replacement.
+// A cancel never interrupts the privileged steps: the run is only told to stop, and the window
+// closes when it ends, so no plug-in is left removed without its replacement.
 constexpr int waitForRunToEnd = -1;
 
 constexpr int readBlockSize = 1024;
@@ -25,6 +28,14 @@ DownloadThread::DownloadThread (const juce::OwnedArray<InstallTask>& taskList, b
 {
     for (auto* task : taskList)
         tasks.push_back (*task);
+
+    for (auto* child : getAlertWindow()->getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child))
+        {
+            cancelButton = button;
+            button->onClick = [this]
+            { cancelRun(); };
+        }
 }
 
 DownloadThread::~DownloadThread() = default;
@@ -37,8 +48,7 @@ juce::String DownloadThread::makeLabel (const ComponentRecord& component)
 
 bool DownloadThread::isSafeComponentName (const juce::String& name)
 {
-    return name.isNotEmpty() && name != "." && name != ".."
-           && ! name.containsAnyOf ("/\\") && ! name.containsChar (0);
+    return InstallPaths::isSafeName (name);
 }
 
 juce::String DownloadThread::destinationForFormat (const FormatLocations& locations, const juce::String& format)
@@ -59,14 +69,33 @@ void DownloadThread::setStatus (const juce::String& key, const ComponentRecord* 
         statusLog.add (text);
     }
 
-    setStatusMessage (text);
+    // After a cancel the window only says that the run is finishing.
+    setStatusMessage (cancelPressed ? getFinishingText() : text);
+}
+
+juce::String DownloadThread::getFinishingText() const
+{
+    return juce::translate (installMode ? "TXT_COMPLETING_INSTALLATION" : "TXT_COMPLETING_UNINSTALLATION");
+}
+
+void DownloadThread::cancelRun()
+{
+    // The run is told to stop, but the window stays, painted, until the run has ended: the
+    // privileged steps under way finish whole, and the catalogue is rebuilt.
+    if (cancelPressed.exchange (true))
+        return;
+
+    signalThreadShouldExit();
+    setStatusMessage (getFinishingText());
+
+    if (cancelButton != nullptr)
+        cancelButton->setEnabled (false);
 }
 
 void DownloadThread::showProgress (double value)
 {
     // The bar's one source: the mirror copies this value into the window.
     *barProgress.getValuePointer() = value;
-    setProgress (value);
 }
 
 juce::StringArray DownloadThread::getStatusLog() const
@@ -149,7 +178,6 @@ void DownloadThread::run()
                         }
                         else if (isNewCopyReady (*component))
                         {
-                            uninstallComponent (*component, destination, true);
                             installComponent (*component, destination);
                         }
                     }
@@ -200,17 +228,36 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
     }
 
     const auto totalLength = source->getTotalLength();
+    const auto temp = getTempFolderPath();
 
-    // Read until the stream is exhausted: a network stream's short reads are not its end.
+    // An earlier run's copy must never pass for this run's.
+    juce::File (temp).createDirectory();
+    const auto newCopy = InstallPaths::join (temp, component.name);
+
+    if (! InstallPaths::isStrictlyInside (newCopy, temp) && PlatformFiles::existsWithoutFollowing (newCopy))
+        return false;
+
+    juce::File (newCopy).deleteRecursively();
+
+    // Read until the stream is exhausted: a network stream's short reads are not its end. What
+    // is read never grows beyond the bound, nor beyond what the disk can hold.
+    const auto limit = ArchiveUnpacker::getArchiveByteLimit (temp);
     juce::MemoryBlock archive;
     char buffer[readBlockSize];
+    bool withinLimit = totalLength <= limit;
 
-    while (! threadShouldExit())
+    while (withinLimit && ! threadShouldExit())
     {
         auto numRead = source->read (buffer, readBlockSize);
 
         if (numRead <= 0)
             break;
+
+        if ((juce::int64) archive.getSize() + numRead > limit)
+        {
+            withinLimit = false;
+            break;
+        }
 
         archive.append (buffer, (size_t) numRead);
 
@@ -218,39 +265,14 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
             showProgress ((double) archive.getSize() / (double) totalLength);
     }
 
-    // An earlier run's copy must never pass for this run's.
-    const auto temp = juce::File (getTempFolderPath());
-    const auto newCopy = temp.getChildFile (component.name);
-    newCopy.deleteRecursively();
+    const bool complete = withinLimit && (totalLength < 0 || (juce::int64) archive.getSize() == totalLength);
 
-    const bool complete = totalLength < 0 || (juce::int64) archive.getSize() == totalLength;
+    if (! complete || archive.isEmpty())
+        return false;
 
-    if (complete && ! archive.isEmpty())
-    {
-        juce::MemoryInputStream archiveStream (archive, false);
-        juce::ZipFile zip (archiveStream);
+    juce::MemoryInputStream archiveStream (archive, false);
 
-        temp.createDirectory();
-
-        // Every entry is tried; one of the component's own that fails leaves its copy unfinished.
-        bool componentUnpacked = true;
-
-        for (int i = 0; i < zip.getNumEntries(); ++i)
-        {
-            if (zip.uncompressEntry (i, temp, true).wasOk())
-                continue;
-
-            const auto entryName = zip.getEntry (i)->filename.replaceCharacter ('\\', '/');
-
-            if (entryName == component.name || entryName.startsWith (component.name + "/"))
-                componentUnpacked = false;
-        }
-
-        if (! componentUnpacked)
-            newCopy.deleteRecursively();
-    }
-
-    if (! newCopy.exists())
+    if (! ArchiveUnpacker::unpack (archiveStream, temp, component.name))
         return false;
 
     unpackedThisRun.insert (component.name);
@@ -259,8 +281,11 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 
 bool DownloadThread::isNewCopyReady (const ComponentRecord& component) const
 {
-    return unpackedThisRun.count (component.name) > 0
-           && juce::File (getTempFolderPath()).getChildFile (component.name).exists();
+    const auto temp = getTempFolderPath();
+    const auto newCopy = InstallPaths::join (temp, component.name);
+
+    return unpackedThisRun.count (component.name) > 0 && InstallPaths::isStrictlyInside (newCopy, temp)
+           && PlatformFiles::existsWithoutFollowing (newCopy);
 }
 
 bool DownloadThread::runPrivileged (const juce::String& tool, const juce::StringArray& arguments)
@@ -284,28 +309,66 @@ bool DownloadThread::uninstallComponent (const ComponentRecord& component, const
 
 bool DownloadThread::installComponent (const ComponentRecord& component, const juce::String& destination)
 {
-    const juce::File temp (getTempFolderPath());
+    const auto temp = getTempFolderPath();
 
-    if (! temp.isDirectory() || ! juce::File::isAbsolutePath (destination) || ! isSafeComponentName (component.name))
+    if (! juce::File (temp).isDirectory() || ! juce::File::isAbsolutePath (destination) || ! isSafeComponentName (component.name))
         return false;
 
+    const auto installed = InstallPaths::join (destination, component.name);
+    const auto staged = InstallPaths::join (destination, InstallPaths::stagedName (component.name));
+
+    // An installed copy reached through a link is not replaced, nor anything where it leads.
+    if (PlatformFiles::isSymbolicLink (installed) || PlatformFiles::isSymbolicLink (staged))
+    {
+        setStatus ("TXT_INSTALLATION_FAILED", &component);
+        return false;
+    }
+
     runPrivileged ("/bin/mkdir", { "-p", destination });
-    return runPrivileged ("/bin/mv", { "-f", getTempFolderPath() + "/" + component.name, destination });
+
+    // The new copy is first moved beside the installed one under a hidden name: that move is the
+    // one step that can fail part way (across volumes), and it costs nothing installed. Only then
+    // is the installed copy removed and the new one renamed into place, within one folder.
+    auto removeStaged = [&]
+    {
+        if (PlatformFiles::existsWithoutFollowing (staged) && InstallPaths::isStrictlyInside (staged, destination))
+            runPrivileged ("/bin/rm", { "-R", "-f", staged });
+    };
+
+    removeStaged();
+
+    const bool stagedWhole = InstallPaths::isStrictlyInside (staged, destination)
+                             && ! PlatformFiles::existsWithoutFollowing (staged)
+                             && runPrivileged ("/bin/mv", { "-f", InstallPaths::join (temp, component.name), staged });
+
+    const bool oldCopyGone = stagedWhole
+                             && (! PlatformFiles::existsWithoutFollowing (installed)
+                                 || (removePath (component, destination) && ! PlatformFiles::existsWithoutFollowing (installed)));
+
+    if (! oldCopyGone)
+    {
+        removeStaged();
+        setStatus ("TXT_INSTALLATION_FAILED", &component);
+        return false;
+    }
+
+    // Should even the rename fail, the new copy stays staged rather than lost.
+    if (InstallPaths::isStrictlyInside (installed, destination) && runPrivileged ("/bin/mv", { "-f", staged, installed }))
+        return true;
+
+    setStatus ("TXT_INSTALLATION_FAILED", &component);
+    return false;
 }
 
 bool DownloadThread::removePath (const ComponentRecord& component, const juce::String& destination)
 {
-    // Only ever a path strictly inside an absolute destination folder.
+    // Only ever a real entry strictly inside an absolute destination folder, its links resolved.
     if (! juce::File::isAbsolutePath (destination) || ! isSafeComponentName (component.name))
         return false;
 
-    const auto path = destination + component.name;
-    const juce::File target (path);
+    const auto path = InstallPaths::join (destination, component.name);
 
-    if (! target.exists() || target.getFullPathName() == "/" || target.getFullPathName() == "*")
-        return false;
-
-    if (! target.isAChildOf (juce::File (destination)))
+    if (! PlatformFiles::existsWithoutFollowing (path) || ! InstallPaths::isStrictlyInside (path, destination))
         return false;
 
     return runPrivileged ("/bin/rm", { "-R", "-f", path });

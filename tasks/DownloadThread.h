@@ -47,12 +47,18 @@ public:
     juce::Array<juce::StringArray> getCommandLog() const;
     bool wereRightsRequested() const noexcept { return rightsRequested; }
 
+    // True once "Cancel" was pressed; the window then shows that the run is finishing and stays
+    // until the run has ended.
+    bool wasCancelPressed() const noexcept { return cancelPressed; }
+    void cancelRun();
+
 private:
     std::vector<ComponentRecord*> selectComponents (const InstallTask& task) const;
     bool isNewCopyReady (const ComponentRecord& component) const;
     void setStatus (const juce::String& key, const ComponentRecord* component = nullptr);
     void showProgress (double value);
     bool runPrivileged (const juce::String& tool, const juce::StringArray& arguments);
+    juce::String getFinishingText() const;
 
     bool installMode;
     std::vector<InstallTask> tasks;
@@ -60,6 +66,8 @@ private:
     PlatformAuthorization::Options authorizationOptions;
     std::set<juce::String> unpackedThisRun;
     bool rightsRequested = false;
+    std::atomic<bool> cancelPressed{ false };
+    juce::Button* cancelButton = nullptr;
     ProgressMirror barProgress{ *this };
 
     juce::CriticalSection logLock;

@@ -1,5 +1,7 @@
 #include "tasks/LoginThread.h"
 
+#include "catalogue/XmlReading.h"
+
 #include "app/InfoAlert.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ReplyEnvelope.h"
@@ -60,7 +62,7 @@ bool LoginThread::requestLogin()
     if (threadShouldExit())
         return false;
 
-    auto root = juce::parseXML (reply.toString());
+    auto root = XmlReading::parse (reply.toString());
 
     switch (parseLoginReply (root.get()))
     {

@@ -13,5 +13,5 @@ ProgressMirror::~ProgressMirror()
 
 void ProgressMirror::timerCallback()
 {
-    window.setProgress (value);
+    window.setProgress (value.load());
 }

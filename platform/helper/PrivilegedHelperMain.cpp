@@ -1,9 +1,10 @@
 // Started once per run through the elevation program. Says "ready", then runs each command its
 // parent writes to it (arguments each ended by a zero byte, the command ended by an empty
 // argument) and answers with the command's exit status on a line of its own, until its input
-// ends. Only the tools of PrivilegedTools are run, from their argument vectors.
+// ends. Only the commands PrivilegedCommandRules allows are run, from their argument vectors;
+// any other, or one longer than its bound, is answered with -1 and not run.
 
-#include "platform/PrivilegedTools.h"
+#include "platform/PrivilegedCommandRules.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,10 +16,14 @@
 
 namespace
 {
+// Reads one command; false at the end of the input. A command beyond the length bound is read
+// to its end without being kept, and comes back empty.
 bool readCommand (std::vector<std::string>& arguments)
 {
     arguments.clear();
     std::string current;
+    std::size_t total = 0;
+    bool tooLong = false, inArgument = false;
 
     for (;;)
     {
@@ -27,23 +32,36 @@ bool readCommand (std::vector<std::string>& arguments)
         if (c == EOF)
             return false;
 
+        if (++total > PrivilegedCommandRules::maxCommandBytes && ! tooLong)
+        {
+            tooLong = true;
+            arguments.clear();
+            std::string().swap (current);
+        }
+
         if (c != 0)
         {
-            current.push_back ((char) c);
+            if (! tooLong)
+                current.push_back ((char) c);
+
+            inArgument = true;
             continue;
         }
 
-        if (current.empty())
+        if (! inArgument)
             return true;
 
-        arguments.push_back (current);
+        if (! tooLong)
+            arguments.push_back (current);
+
         current.clear();
+        inArgument = false;
     }
 }
 
-int run (const std::vector<std::string>& arguments)
+int run (const std::vector<std::string>& arguments, const std::string& userTempFolder)
 {
-    if (arguments.empty() || ! PrivilegedTools::isAllowed (arguments[0].c_str()))
+    if (! PrivilegedCommandRules::isAllowedCommand (arguments, userTempFolder))
         return -1;
 
     std::vector<char*> argv;
@@ -81,11 +99,12 @@ int main()
     std::printf ("ready\n");
     std::fflush (stdout);
 
+    const auto userTempFolder = PrivilegedCommandRules::getInvokingUserTempFolder();
     std::vector<std::string> arguments;
 
     while (readCommand (arguments))
     {
-        std::printf ("%d\n", run (arguments));
+        std::printf ("%d\n", run (arguments, userTempFolder));
         std::fflush (stdout);
     }
 

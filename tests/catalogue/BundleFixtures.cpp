@@ -73,7 +73,7 @@ juce::String productXml (int id, const juce::String& title, const juce::String& 
            + "</display_order>" + componentsXml + "</product>";
 }
 
-ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, double* progress)
+ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, std::atomic<double>* progress)
 {
     auto& catalogue = ProductCatalogue::getInstance();
     catalogue.dropOnlineComponents();

@@ -39,7 +39,7 @@ juce::String productXml (int id, const juce::String& title, const juce::String& 
 
 // Holds the document as the server's (online) or the offline repository's, with the other
 // dropped, and builds the catalogue from it.
-ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, double* progress = nullptr);
+ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, std::atomic<double>* progress = nullptr);
 
 // A new empty folder under the system's temporary folder, deleted with the object.
 class ScratchFolder

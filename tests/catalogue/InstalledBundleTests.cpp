@@ -104,21 +104,26 @@ TEST (BundleFolder, DirectChildFirstThenAnywhereBelow)
     EXPECT_EQ (findBundleFolder ("", "Alpha.vst"), "/") << "an empty folder is no search of the whole disk";
 }
 
-TEST (BundleFolder, LinkedFoldersAreSearchedOnce)
+TEST (BundleFolder, LinksAreNeitherFollowedNorFound)
 {
     BundleFixtures::ScratchFolder scratch;
     auto plugIns = scratch.getChild ("Plug-Ins");
     ASSERT_TRUE (scratch.getChild ("Elsewhere/Linked.vst").createDirectory());
-    ASSERT_TRUE (plugIns.createDirectory());
+    ASSERT_TRUE (scratch.getChild ("Elsewhere/Target.vst").createDirectory());
+    ASSERT_TRUE (plugIns.getChildFile ("Real/Deep.vst").createDirectory());
 
     // Two links back to the folder itself: walked blindly, the tree never ends.
     for (auto link : { "Loop1", "Loop2" })
-        ASSERT_EQ (symlink (plugIns.getFullPathName().toRawUTF8(), plugIns.getChildFile (link).getFullPathName().toRawUTF8()), 0);
+        ASSERT_TRUE (juce::File::createSymbolicLink (plugIns.getChildFile (link), plugIns.getFullPathName(), false));
 
-    ASSERT_EQ (symlink (scratch.getChild ("Elsewhere").getFullPathName().toRawUTF8(), plugIns.getChildFile ("Vendor").getFullPathName().toRawUTF8()), 0);
+    // A folder and a bundle that lead out of the tree.
+    ASSERT_TRUE (juce::File::createSymbolicLink (plugIns.getChildFile ("Vendor"), scratch.getPath ("Elsewhere"), false));
+    ASSERT_TRUE (juce::File::createSymbolicLink (plugIns.getChildFile ("Target.vst"), scratch.getPath ("Elsewhere/Target.vst"), false));
 
     EXPECT_EQ (findBundleFolder (scratch.getPath ("Plug-Ins"), "Missing.vst"), "/");
-    EXPECT_EQ (findBundleFolder (scratch.getPath ("Plug-Ins"), "Linked.vst"), scratch.getPath ("Plug-Ins/Vendor"));
+    EXPECT_EQ (findBundleFolder (scratch.getPath ("Plug-Ins"), "Linked.vst"), "/") << "not searched through the link";
+    EXPECT_EQ (findBundleFolder (scratch.getPath ("Plug-Ins"), "Target.vst"), "/") << "a link is not the bundle";
+    EXPECT_EQ (findBundleFolder (scratch.getPath ("Plug-Ins"), "Deep.vst"), scratch.getPath ("Plug-Ins/Real"));
 }
 
 TEST (PluginFolders, StandardFoldersAndTemp)

@@ -61,14 +61,14 @@ TEST (ProductCatalogue, OneRecordPerIdKeepsTheHighestVersion)
 
 TEST (ProductCatalogue, ReadsProductsInDisplayOrder)
 {
-    double progress = -1.0;
+    std::atomic<double> progress{ -1.0 };
     auto& catalogue = buildCatalogue ("<ROOT>" + productXml (1, "Third", "1", 3) + "<note/>" + productXml (2, "First", "1", 1)
                                           + "<PRODUCT id=\"3\"><Product_Title>Second</Product_Title><DISPLAY_ORDER>2</DISPLAY_ORDER></PRODUCT>"
                                           + "</ROOT>",
                                       true, &progress);
 
     EXPECT_EQ (titlesInOrder (catalogue), juce::StringArray ("First", "Second", "Third"));
-    EXPECT_DOUBLE_EQ (progress, 3.0 / 4.0) << "every child of the root counts in the denominator";
+    EXPECT_DOUBLE_EQ (progress.load(), 3.0 / 4.0) << "every child of the root counts in the denominator";
     EXPECT_EQ (catalogue.getProduct (3), nullptr);
     EXPECT_EQ (catalogue.getProduct (-1), nullptr);
     EXPECT_EQ (catalogue.findProductById (4), nullptr);
@@ -79,9 +79,9 @@ TEST (ProductCatalogue, ReadsProductsInDisplayOrder)
 
     // Two products among four children: the bar reads 0.25 after the first, 0.5 at the end.
     buildCatalogue ("<r><a/>" + productXml (1, "A", "1", 1) + "<b/></r>", true, &progress);
-    EXPECT_DOUBLE_EQ (progress, 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ (progress.load(), 1.0 / 3.0);
     buildCatalogue ("<r><a/>" + productXml (1, "A", "1", 1) + productXml (2, "B", "1", 2) + "<b/></r>", true, &progress);
-    EXPECT_DOUBLE_EQ (progress, 0.5);
+    EXPECT_DOUBLE_EQ (progress.load(), 0.5);
 
     // No document: an empty catalogue, and the progress is left alone.
     progress = -1.0;
@@ -89,7 +89,7 @@ TEST (ProductCatalogue, ReadsProductsInDisplayOrder)
     catalogue.dropOfflineComponents();
     catalogue.buildFromXml (&progress);
     EXPECT_EQ (catalogue.getNumProducts(), 0);
-    EXPECT_DOUBLE_EQ (progress, -1.0);
+    EXPECT_DOUBLE_EQ (progress.load(), -1.0);
 
     // A product without an id is product 0.
     buildCatalogue ("<r><product><product_title>Nameless</product_title></product></r>", true);

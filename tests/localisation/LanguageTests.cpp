@@ -149,8 +149,6 @@ TEST_F (Language, RememberedLanguageWins)
         { "<local language=\"\"/>", 0 },
         { "<local/>", 0 },
         { "<local language=\"French\"/>", 0 },
-        { "not xml at all", 0 },
-        { "", 0 },
     };
 
     for (auto& c : cases)
@@ -159,6 +157,49 @@ TEST_F (Language, RememberedLanguageWins)
         EXPECT_EQ (chooseWith ({ nullptr, nullptr, "es_ES.UTF-8" }), c.expected) << c.local;
         EXPECT_EQ (chooseWith ({ nullptr, nullptr, "en_US.UTF-8" }), c.expected) << c.local;
     }
+
+    // A file that cannot be read holds no choice: the locale's language is used.
+    const juce::String tooDeep = juce::String::repeatedString ("<a>", 100000) + juce::String::repeatedString ("</a>", 100000);
+
+    for (auto& unreadable : { juce::String ("not xml at all"), juce::String(), tooDeep })
+    {
+        writeLocal (unreadable);
+        EXPECT_EQ (chooseWith ({ nullptr, nullptr, "es_ES.UTF-8" }), 1) << unreadable.substring (0, 20);
+        EXPECT_EQ (chooseWith ({ nullptr, nullptr, "en_US.UTF-8" }), 0) << unreadable.substring (0, 20);
+    }
+}
+
+TEST_F (Language, UnreadableLocalIsKeptAtStart)
+{
+    // Nested far deeper than any settings file, then not XML at all.
+    const auto deep = juce::String::repeatedString ("<local language=\"Spanish\">", 100000)
+                      + juce::String::repeatedString ("</local>", 100000);
+    writeLocal (deep);
+
+    {
+        ScopedEnvironmentVariable a ("LC_ALL", "es_ES.UTF-8");
+        initLanguage();
+    }
+
+    EXPECT_EQ (currentLanguageIndex, 1);
+    EXPECT_EQ (TRANS ("OK"), "Aceptar");
+    EXPECT_EQ (SettingsFiles::getSettingsFile ("local").loadFileAsString(), deep) << "the customer's file is not overwritten";
+
+    writeLocal ("language=Spanish");
+
+    {
+        ScopedEnvironmentVariable a ("LC_ALL", "en_GB.UTF-8");
+        initLanguage();
+    }
+
+    EXPECT_EQ (currentLanguageIndex, 0);
+    EXPECT_EQ (SettingsFiles::getSettingsFile ("local").loadFileAsString(), "language=Spanish");
+
+    // A readable file is rewritten as before.
+    writeLocal ("<local language=\"Spanish\"/>");
+    initLanguage();
+    EXPECT_EQ (localLanguage(), "Spanish");
+    EXPECT_NE (SettingsFiles::getSettingsFile ("local").loadFileAsString(), "<local language=\"Spanish\"/>");
 }
 
 TEST_F (Language, StartUpInstallsTableAndRewritesLocal)

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <condition_variable>
 #include <juce_core/juce_core.h>
 
 #include "catalogue/BundleFixtures.h"
@@ -533,12 +535,23 @@ TEST_F (StandInServerTest, RegistrationChecksDetailsAndCreatesTheAccount)
 
 TEST_F (StandInServerTest, RecordsRawBytesTheClientLibraryWouldTidy)
 {
-    std::vector<std::pair<std::string, int>> heard;
-    std::mutex heardLock;
-    server.setRequestListener ([&] (const StandInServer::RecordedRequest& request, int status)
+    // What the listener hears lives as long as the listener: the server may call it after this
+    // test's own variables are gone.
+    struct Heard
+    {
+        std::vector<std::pair<std::string, int>> requests;
+        std::mutex lock;
+        std::condition_variable changed;
+    };
+
+    auto heard = std::make_shared<Heard>();
+    server.setRequestListener ([heard] (const StandInServer::RecordedRequest& request, int status)
                                {
-        const std::lock_guard<std::mutex> guard (heardLock);
-        heard.emplace_back (request.method + " " + request.path + "?" + request.rawQuery, status); });
+        {
+            const std::lock_guard<std::mutex> guard (heard->lock);
+            heard->requests.emplace_back (request.method + " " + request.path + "?" + request.rawQuery, status);
+        }
+        heard->changed.notify_all(); });
 
     const std::string query = "ACTION=REQUEST_LICENCE&email=a+b%2B%ZZ%40c.d&password=\xc3\xb1%E2%82%ac;x=y=z&&";
     auto reply = HttpProbe::exchange (port, HttpProbe::makeGet ("/plugin_manager.htm?" + query));
@@ -576,7 +589,11 @@ TEST_F (StandInServerTest, RecordsRawBytesTheClientLibraryWouldTidy)
 
     EXPECT_EQ (server.getRequests().size(), 5u);
 
-    const std::lock_guard<std::mutex> guard (heardLock);
+    // The listener is called once a reply has gone out, so possibly after the client read it.
+    std::unique_lock<std::mutex> guard (heard->lock);
+    heard->changed.wait_for (guard, std::chrono::minutes (1), [&heard]
+                             { return heard->requests.size() >= 5; });
+
     const std::vector<std::pair<std::string, int>> expected{
         { "GET /plugin_manager.htm?" + query, 200 },
         { "POST /plugin_manager.htm?ACTION=RESET_PASSWORD", 200 },
@@ -584,7 +601,7 @@ TEST_F (StandInServerTest, RecordsRawBytesTheClientLibraryWouldTidy)
         { "PUT /plugin_manager.htm?ACTION=GET_VERSION", 405 },
         { "GET /plugin_manager.htm?ACTION=GET_VERSION", 0 },
     };
-    EXPECT_EQ (heard, expected);
+    EXPECT_EQ (heard->requests, expected);
 }
 
 TEST_F (StandInServerTest, ScriptedLoginRepliesArriveVerbatim)

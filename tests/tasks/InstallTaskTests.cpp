@@ -93,6 +93,7 @@ protected:
         Commands commands;
         bool rightsRequested = false;
         bool finished = false;
+        bool cancelled = false;
     };
 
     static RunResult runTasks (const juce::OwnedArray<InstallTask>& tasks, bool installMode,
@@ -108,6 +109,7 @@ protected:
 
         RunResult result;
         result.finished = download.runThread (juce::Thread::Priority::normal);
+        result.cancelled = download.wasCancelPressed();
         result.statuses = download.getStatusLog();
         result.commands = download.getCommandLog();
         result.rightsRequested = download.wereRightsRequested();
@@ -144,6 +146,32 @@ juce::StringArray command (std::initializer_list<const char*> words)
 const juce::String temp()
 {
     return getTempFolderPath();
+}
+
+// The commands that put a new copy in place: moved beside the installed copy under a hidden
+// name, then, only once it is whole there, the installed copy removed and the new one renamed.
+Commands installCommands (const juce::String& folder, const juce::String& name, bool replacing)
+{
+    const auto staged = folder + ".quorvelan-new-" + name;
+    Commands commands;
+    commands.add (command ({ "/bin/mkdir", "-p", folder.toRawUTF8() }));
+    commands.add (command ({ "/bin/mv", "-f", (temp() + "/" + name).toRawUTF8(), staged.toRawUTF8() }));
+
+    if (replacing)
+        commands.add (command ({ "/bin/rm", "-R", "-f", (folder + name).toRawUTF8() }));
+
+    commands.add (command ({ "/bin/mv", "-f", staged.toRawUTF8(), (folder + name).toRawUTF8() }));
+    return commands;
+}
+
+Commands concatenate (std::initializer_list<Commands> lists)
+{
+    Commands all;
+
+    for (auto& list : lists)
+        all.addArray (list);
+
+    return all;
 }
 } // namespace
 
@@ -211,46 +239,6 @@ TEST (DownloadThread, BarShowsTheShareOfTheArchiveRead)
     window->removeFromDesktop();
 }
 
-TEST (PlatformAuthorization, EveryCommandGetsItsOwnAnswer)
-{
-    BundleFixtures::ScratchFolder scratch;
-    auto granting = scratch.getChild ("grant");
-    granting.replaceWithText ("#!/bin/sh\nexec \"$@\"\n", false, false, "\n");
-    granting.setExecutePermission (true);
-
-    PlatformAuthorization::Options options;
-    options.elevationProgram = granting.getFullPathName();
-    options.helperProgram = QUORVELAN_HELPER_PATH;
-    options.runDirectlyWhenRoot = false;
-
-    auto rights = PlatformAuthorization::create (options);
-    ASSERT_NE (rights, nullptr);
-    ASSERT_TRUE (rights->copyRights (PlatformAuthorization::adminRight, 19));
-
-    const auto made = scratch.getChild ("made").getFullPathName();
-    const auto other = scratch.getChild ("other").getFullPathName();
-
-    // An empty argument is never sent: it would split the command in two.
-    EXPECT_FALSE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", "", made }));
-    EXPECT_FALSE (juce::File (made).exists());
-    EXPECT_FALSE (rights->executeWithPrivileges ("/bin/sh", { "-c", "true" }));
-
-    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", made }));
-    EXPECT_TRUE (juce::File (made).isDirectory());
-    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/mv", { "-f", made, other }));
-    EXPECT_TRUE (juce::File (other).isDirectory());
-    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/rm", { "-R", "-f", other }));
-    EXPECT_FALSE (juce::File (other).exists());
-
-    EXPECT_EQ (rights->getCommandLog(), (Commands{ command ({ "/bin/mkdir", "-p", made.toRawUTF8() }),
-                                                   command ({ "/bin/mv", "-f", made.toRawUTF8(), other.toRawUTF8() }),
-                                                   command ({ "/bin/rm", "-R", "-f", other.toRawUTF8() }) }));
-
-    rights->free (PlatformAuthorization::flagDestroyRights);
-    EXPECT_FALSE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", made }));
-    EXPECT_FALSE (juce::File (made).exists());
-}
-
 TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)
 {
     QUORVELAN_RUN_IN_PRIVATE_ROOT()
@@ -274,17 +262,12 @@ TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)
                                                       "/plugrepo/components/MAC/Old%20Plug.vst.zip",
                                                       "/plugrepo/components/MAC/Beta.vst.zip" }));
 
-    const Commands expected{
-        command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/Components/" }),
-        command ({ "/bin/mv", "-f", (temp() + "/Alpha.component").toRawUTF8(), "/Library/Audio/Plug-Ins/Components/" }),
-        command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Alpha.vst" }),
-        command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-        command ({ "/bin/mv", "-f", (temp() + "/Alpha.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }),
-        command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Old Plug.vst" }),
-        command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-        command ({ "/bin/mv", "-f", (temp() + "/Beta.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }),
-    };
+    const auto expected = concatenate ({ installCommands (auFolder, "Alpha.component", false),
+                                         installCommands (vstFolder, "Alpha.vst", true),
+                                         Commands{ command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Old Plug.vst" }) },
+                                         installCommands (vstFolder, "Beta.vst", false) });
     EXPECT_EQ (result.commands, expected);
+    EXPECT_FALSE (juce::File (vstFolder + ".quorvelan-new-Alpha.vst").exists()) << "nothing staged is left";
 
     EXPECT_FLOAT_EQ (installedVersion (auFolder, "Alpha.component"), 1.2f);
     EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.2f);
@@ -340,7 +323,9 @@ TEST_F (InstallOnline, CancelDuringADownloadChangesNothingInstalled)
     QUORVELAN_RUN_IN_PRIVATE_ROOT()
 
     BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Alpha.vst", "1.0");
-    addArchive ("Alpha.vst", "1.2");
+    juce::MemoryBlock code (400000);
+    juce::Random (5).fillBitsRandomly (code.getData(), code.getSize());
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor ("Alpha.vst"), "Alpha.vst", "1.2", code, 0));
     addArchive ("Beta.vst", "1.2");
     useCatalogue (productXml (1, "1.2", componentXml ("VST", "Alpha.vst")) + productXml (2, "1.2", componentXml ("VST", "Beta.vst")));
 
@@ -349,11 +334,11 @@ TEST_F (InstallOnline, CancelDuringADownloadChangesNothingInstalled)
     trickle.trickleIntervalMs = 200;
     server.setBehaviour ("/plugrepo/components/MAC/Alpha.vst.zip", trickle);
 
-    const auto started = juce::Time::getMillisecondCounter();
     auto result = runTasks (makeTasks ({ { 1, { "VST" } }, { 2, { "VST" } } }), true, {}, 500);
 
-    EXPECT_FALSE (result.finished);
-    EXPECT_LT (juce::Time::getMillisecondCounter() - started, 8000u) << "the download under way is aborted";
+    // Alpha's archive would take minutes at this pace: the run ends because the download under
+    // way is aborted.
+    EXPECT_TRUE (result.cancelled);
     EXPECT_FALSE (result.rightsRequested);
     EXPECT_TRUE (result.commands.isEmpty());
     EXPECT_EQ (getPaths(), std::vector<std::string>{ "/plugrepo/components/MAC/Alpha.vst.zip" }) << "later tasks are skipped";
@@ -416,12 +401,8 @@ TEST_F (InstallOnline, ArchivesThatDoNotArriveWholeKeepTheInstalledCopy)
         if (name != "NoLength.vst" && name != "Chunked.vst")
             EXPECT_FLOAT_EQ (installedVersion (vstFolder, name), 1.0f) << name;
 
-    EXPECT_EQ (result.commands, (Commands{ command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/NoLength.vst" }),
-                                           command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-                                           command ({ "/bin/mv", "-f", (temp() + "/NoLength.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }),
-                                           command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Chunked.vst" }),
-                                           command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-                                           command ({ "/bin/mv", "-f", (temp() + "/Chunked.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+    EXPECT_EQ (result.commands, concatenate ({ installCommands (vstFolder, "NoLength.vst", true),
+                                               installCommands (vstFolder, "Chunked.vst", true) }));
     EXPECT_FALSE (juce::File (temp() + "/Blocked.vst").exists()) << "an unfinished copy is not kept";
 }
 
@@ -434,8 +415,13 @@ TEST_F (InstallOnline, UnsafeNamesAndEntriesTouchNothingOutside)
     juce::File ("/Library/Audio/Plug-Ins/Keep.txt").replaceWithText ("keep");
     juce::File ("/Library/Outside.txt").replaceWithText ("keep");
 
+    // "~" and "~name" are the home folders of the framework's path parsing.
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    ASSERT_TRUE (home.getChildFile ("keep.txt").replaceWithText ("keep"));
+    ASSERT_TRUE (juce::File ("/root/quorvelan-keep.txt").replaceWithText ("keep"));
+
     juce::String components;
-    for (auto* name : { "", ".", "..", "../Outside.txt", "Victim.vst/..", "a\\b", "../../Outside.txt" })
+    for (auto* name : { "", ".", "..", "../Outside.txt", "Victim.vst/..", "a\\b", "../../Outside.txt", "~", "~root", "~/keep.txt", "Tab\tName" })
         components << componentXml ("VST", name) << componentXml ("VST", name, true);
 
     // A well-named archive with an entry that climbs out of the temporary folder.
@@ -454,21 +440,20 @@ TEST_F (InstallOnline, UnsafeNamesAndEntriesTouchNothingOutside)
     auto uninstall = runTasks (makeTasks ({ { 1, { "VST", "VST64", "AAX" } } }), false);
 
     EXPECT_TRUE (juce::File (vstFolder + "Victim.vst/Contents/Info.plist").existsAsFile());
+    EXPECT_EQ (home.getChildFile ("keep.txt").loadFileAsString(), "keep");
+    EXPECT_EQ (juce::File ("/root/quorvelan-keep.txt").loadFileAsString(), "keep");
     EXPECT_EQ (juce::File ("/Library/Audio/Plug-Ins/Keep.txt").loadFileAsString(), "keep");
     EXPECT_EQ (juce::File ("/Library/Outside.txt").loadFileAsString(), "keep");
     EXPECT_TRUE (juce::File ("/Library/Sixty.vst").isDirectory());
     EXPECT_FALSE (juce::File (juce::File (temp()).getParentDirectory().getParentDirectory().getChildFile ("Escaped.txt")).exists());
     EXPECT_FALSE (juce::File ("/tmp/Absolute.txt").exists());
 
-    EXPECT_EQ (result.commands, (Commands{ command ({ "/bin/mkdir", "-p", "/Library/Audio/Plug-Ins/VST/" }),
-                                           command ({ "/bin/mv", "-f", (temp() + "/Climber.vst").toRawUTF8(), "/Library/Audio/Plug-Ins/VST/" }) }));
+    EXPECT_EQ (result.commands, installCommands (vstFolder, "Climber.vst", false));
+    EXPECT_EQ (uninstall.commands, (Commands{ command ({ "/bin/rm", "-R", "-f", "/Library/Audio/Plug-Ins/VST/Climber.vst" }) }));
 
-    for (auto& c : uninstall.commands)
-        EXPECT_EQ (c.joinIntoString (" "), "/bin/rm -R -f /Library/Audio/Plug-Ins/VST/Climber.vst");
-
-    std::vector<std::string> expectedPaths;
-    for (auto& r : server.getRequests())
-        EXPECT_TRUE (r.path == "/plugrepo/components/MAC/Climber.vst.zip" || r.path == "/plugrepo/components/MAC/Sixty.vst.zip") << r.path;
+    // Only the two well-named components were fetched, once each.
+    EXPECT_EQ (getPaths(), (std::vector<std::string>{ "/plugrepo/components/MAC/Climber.vst.zip", "/plugrepo/components/MAC/Sixty.vst.zip",
+                                                      "/plugrepo/components/MAC/Sixty.vst.zip" }));
 }
 
 TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
@@ -504,7 +489,7 @@ TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
     // Granted: one prompt for the whole run, the helper runs every command.
     options.elevationProgram = granting.getFullPathName();
     auto granted = runTasks (makeTasks ({ { 1, { "VST", "AU" } } }), true, options);
-    EXPECT_EQ (granted.commands.size(), 6);
+    EXPECT_EQ (granted.commands, concatenate ({ installCommands (vstFolder, "Alpha.vst", true), installCommands (auFolder, "Alpha.component", true) }));
     EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.2f);
     EXPECT_FLOAT_EQ (installedVersion (auFolder, "Alpha.component"), 1.2f);
     EXPECT_EQ (juce::StringArray::fromLines (log.loadFileAsString().trimEnd()),

@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include "catalogue/BundleFixtures.h"
+#include "platform/PlatformFiles.h"
+#include "tasks/ArchiveUnpacker.h"
+
+namespace
+{
+// Runs a shell command line; its exit status.
+int runShell (const juce::String& commandLine)
+{
+    juce::ChildProcess process;
+
+    juce::StringArray command;
+    command.add ("/bin/sh");
+    command.add ("-c");
+    command.add (commandLine);
+
+    if (! process.start (command))
+        return -1;
+
+    process.readAllProcessOutput();
+    process.waitForProcessToFinish (60000);
+    return (int) process.getExitCode();
+}
+
+// A folder to lay out a bundle in, an archive made of it by Info-ZIP (links stored as links),
+// and the temporary folder it is unpacked into.
+class Unpacking : public testing::Test
+{
+protected:
+    juce::File source() const { return scratch.getChild ("source"); }
+    juce::File archive() const { return scratch.getChild ("archive.zip"); }
+    juce::String temp() const { return scratch.getChild ("temp").getFullPathName(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE (source().createDirectory());
+        ASSERT_TRUE (juce::File (temp()).createDirectory());
+    }
+
+    // Paths joined as text: the framework would read a leading "~" as the home folder.
+    juce::File inSource (const juce::String& path) const { return juce::File (source().getFullPathName() + "/" + path); }
+
+    void writeFile (const juce::String& path, const juce::String& text)
+    {
+        auto file = inSource (path);
+        ASSERT_TRUE (file.getParentDirectory().createDirectory());
+        ASSERT_TRUE (file.replaceWithText (text));
+    }
+
+    void writeLink (const juce::String& path, const juce::String& target)
+    {
+        auto file = inSource (path);
+        ASSERT_TRUE (file.getParentDirectory().createDirectory());
+        ASSERT_TRUE (juce::File::createSymbolicLink (file, target, false));
+    }
+
+    // Zips the named top entries of the source folder; extra options go to zip.
+    void zip (const juce::String& entries, const juce::String& options = "-y")
+    {
+        archive().deleteFile();
+        ASSERT_EQ (runShell ("cd '" + source().getFullPathName() + "' && zip -q -r " + options + " '"
+                             + archive().getFullPathName() + "' " + entries),
+                   0);
+    }
+
+    bool unpack (const juce::String& componentName)
+    {
+        juce::FileInputStream stream (archive());
+        return stream.openedOk() && ArchiveUnpacker::unpack (stream, temp(), componentName);
+    }
+
+    juce::String inTemp (const juce::String& path) const { return temp() + "/" + path; }
+
+    BundleFixtures::ScratchFolder scratch;
+};
+} // namespace
+
+TEST_F (Unpacking, LinksInsideTheBundleUnpackAndLinksOutAreRefused)
+{
+    // A framework-style bundle: links that stay inside it, as real bundles have.
+    writeFile ("Good.vst/Contents/Info.plist", "<plist/>");
+    writeFile ("Good.vst/Contents/Versions/A/code", "code");
+    writeLink ("Good.vst/Contents/Versions/Current", "A");
+    writeLink ("Good.vst/Contents/Code", "Versions/Current/code");
+    zip ("Good.vst");
+
+    EXPECT_TRUE (unpack ("Good.vst"));
+    EXPECT_TRUE (PlatformFiles::isSymbolicLink (inTemp ("Good.vst/Contents/Code")));
+    EXPECT_EQ (juce::File (inTemp ("Good.vst/Contents/Code")).loadFileAsString(), "code");
+    EXPECT_EQ (juce::File (inTemp ("Good.vst/Contents/Versions/Current")).getLinkedTarget().getFileName(), "A");
+
+    // Every way out of the bundle: absolute, up and out, up to a sibling, the top entry itself.
+    const juce::StringArray outward{ "/Applications", "../../../Outside", "../../Good.vst/../Other", "/dev/zero" };
+
+    for (auto& target : outward)
+    {
+        source().deleteRecursively();
+        writeFile ("Evil.vst/Contents/Info.plist", "<plist/>");
+        writeLink ("Evil.vst/Contents/Link", target);
+        zip ("Evil.vst");
+
+        EXPECT_FALSE (unpack ("Evil.vst")) << target;
+        EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (inTemp ("Evil.vst"))) << "nothing of it is kept: " << target;
+    }
+
+    source().deleteRecursively();
+    ASSERT_TRUE (scratch.getChild ("Victim.app/Contents").createDirectory());
+    writeLink ("Whole.vst", scratch.getChild ("Victim.app").getFullPathName());
+    zip ("Whole.vst");
+    EXPECT_FALSE (unpack ("Whole.vst")) << "a top entry that is a link is no bundle";
+    EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (inTemp ("Whole.vst")));
+    EXPECT_TRUE (scratch.getChild ("Victim.app/Contents").isDirectory());
+
+    EXPECT_TRUE (ArchiveUnpacker::isLinkInsideComponent ("A.vst/Contents/L", "../Contents/x", "A.vst"));
+    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent ("A.vst/L", "..", "A.vst"));
+    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent ("B.vst/L", "x", "A.vst"));
+    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent ("A.vst/L", "", "A.vst"));
+}
+
+TEST_F (Unpacking, NothingIsWrittenThroughALinkLeftInTheTemporaryFolder)
+{
+    // An earlier, careless run left a link in the temporary folder that leads outside.
+    auto outside = scratch.getChild ("outside");
+    ASSERT_TRUE (outside.createDirectory());
+    ASSERT_TRUE (juce::File::createSymbolicLink (juce::File (inTemp ("Other.vst")), outside.getFullPathName(), false));
+
+    writeFile ("Alpha.vst/Contents/Info.plist", "<plist/>");
+    writeFile ("Other.vst/Contents/MacOS/code", "escaped");
+    zip ("Alpha.vst Other.vst");
+
+    EXPECT_TRUE (unpack ("Alpha.vst")) << "the component's own entries are sound";
+    EXPECT_EQ (outside.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+    // The component's own top entry is such a link: it is replaced, never written through.
+    ASSERT_TRUE (juce::File (inTemp ("Alpha.vst")).deleteRecursively());
+    ASSERT_TRUE (juce::File::createSymbolicLink (juce::File (inTemp ("Alpha.vst")), outside.getFullPathName(), false));
+    EXPECT_FALSE (unpack ("Alpha.vst"));
+    EXPECT_EQ (outside.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+}
+
+TEST_F (Unpacking, DamagedDataIsNoCopy)
+{
+    juce::Random random (3);
+    juce::MemoryBlock code (300000);
+
+    // Compressible, so the entry is deflated; and a second, stored entry.
+    for (size_t i = 0; i < code.getSize(); ++i)
+        code[i] = (char) ('a' + random.nextInt (4));
+
+    writeFile ("Bad.vst/Contents/Info.plist", "<plist/>");
+    ASSERT_TRUE (source().getChildFile ("Bad.vst/Contents/MacOS/BadCrc").replaceWithData (code.getData(), code.getSize())
+                 || (source().getChildFile ("Bad.vst/Contents/MacOS").createDirectory()
+                     && source().getChildFile ("Bad.vst/Contents/MacOS/BadCrc").replaceWithData (code.getData(), code.getSize())));
+    zip ("Bad.vst");
+    ASSERT_TRUE (unpack ("Bad.vst")) << "the archive is sound before it is damaged";
+    EXPECT_EQ (juce::File (inTemp ("Bad.vst/Contents/MacOS/BadCrc")).getSize(), (juce::int64) code.getSize());
+
+    // Bytes in the middle of the entry's data overwritten; its listing left intact.
+    auto damage = [this] (const juce::String& entryName, int offsetIntoData)
+    {
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (archive().loadFileAsData (bytes));
+        const auto name = entryName.toStdString();
+        const std::string all (static_cast<const char*> (bytes.getData()), bytes.getSize());
+        const auto namePos = all.find (name);
+        ASSERT_NE (namePos, std::string::npos);
+        const auto extraLength = (unsigned char) all[namePos - 2] | ((unsigned char) all[namePos - 1] << 8);
+        const auto dataPos = namePos + name.size() + extraLength + (size_t) offsetIntoData;
+        ASSERT_LT (dataPos + 8, bytes.getSize());
+
+        for (size_t i = 0; i < 8; ++i)
+            bytes[dataPos + i] = (char) (bytes[dataPos + i] ^ 0x5a);
+
+        ASSERT_TRUE (archive().replaceWithData (bytes.getData(), bytes.getSize()));
+        ASSERT_EQ (runShell ("unzip -tq '" + archive().getFullPathName() + "' >/dev/null 2>&1"), 2) << "unzip sees the damage";
+    };
+
+    damage ("Bad.vst/Contents/MacOS/BadCrc", 2000);
+    EXPECT_FALSE (unpack ("Bad.vst"));
+    EXPECT_FALSE (juce::File (inTemp ("Bad.vst")).exists());
+
+    // A stored entry whose bytes differ from what the listing promises.
+    source().deleteRecursively();
+    writeFile ("Stored.vst/Contents/Info.plist", "<plist><dict><key>CFBundleVersion</key><string>2.0</string></dict></plist>");
+    zip ("Stored.vst", "-y -0");
+    damage ("Stored.vst/Contents/Info.plist", 10);
+    EXPECT_FALSE (unpack ("Stored.vst"));
+    EXPECT_FALSE (juce::File (inTemp ("Stored.vst")).exists());
+}
+
+TEST_F (Unpacking, NamesAreTextNotPaths)
+{
+    // "~" is only a name here, never the home folder.
+    auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    ASSERT_TRUE (home.getChildFile ("keep.txt").replaceWithText ("keep"));
+
+    writeFile ("~/keep.txt", "replaced");
+    writeFile ("Tilde.vst/Contents/Info.plist", "<plist/>");
+    zip ("'~' Tilde.vst");
+
+    EXPECT_TRUE (unpack ("Tilde.vst"));
+    EXPECT_EQ (home.getChildFile ("keep.txt").loadFileAsString(), "keep");
+    EXPECT_EQ (juce::File (inTemp ("~/keep.txt")).loadFileAsString(), "replaced");
+
+    EXPECT_FALSE (unpack ("~")) << "no component may be named so";
+    EXPECT_TRUE (home.getChildFile ("keep.txt").existsAsFile());
+
+    // An archive bound the disk can hold, and never beyond the fixed bound.
+    const auto limit = ArchiveUnpacker::getArchiveByteLimit (temp());
+    EXPECT_GT (limit, 0);
+    EXPECT_LE (limit, ArchiveUnpacker::maxArchiveBytes);
+    EXPECT_LE (limit, juce::File (temp()).getBytesFreeOnVolume());
+}
