@@ -6,15 +6,13 @@
 #include "localisation/Languages.h"
 #include "platform/ProcessRunner.h"
 #include "support/ModalDriver.h"
-#include "support/ServerFixture.h"
+#include "support/UpdateServerFixture.h"
 #include "support/TestEnvironment.h"
 #include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 
 namespace
 {
-const juce::String archivePath = "/plugrepo/updates/MAC/Quorvelan Plugin Manager.app.zip";
-
 // Watches the task window while it is up: its title and buttons; presses "Cancel"
 // once the bar has moved when asked to.
 struct TaskWatcher : private juce::Timer
@@ -61,38 +59,9 @@ struct UpdateRun
     juce::String status;
 };
 
-class SelfUpdateOnline : public ServerFixture
+class SelfUpdateOnline : public UpdateServerFixture
 {
 protected:
-    void SetUp() override
-    {
-        ServerFixture::SetUp();
-        setLanguage (0);
-        juce::File (getTempFolderPath()).deleteRecursively();
-        server.setRepositoryFolder (repository.getFile().getFullPathName().toStdString());
-    }
-
-    void TearDown() override
-    {
-        ServerFixture::TearDown();
-        juce::File (getTempFolderPath()).deleteRecursively();
-    }
-
-    juce::File servedArchive() const { return repository.getChild ("updates/MAC/Quorvelan Plugin Manager.app.zip"); }
-
-    // A bundle archive whose binary is the given number of incompressible bytes.
-    void serveBundle (int binarySize = 3000)
-    {
-        juce::MemoryBlock binary;
-        juce::Random random (42);
-
-        for (int i = 0; i < binarySize; ++i)
-            binary.append (juce::String::charToString ((juce::juce_wchar) ('a' + random.nextInt (26))).toRawUTF8(), 1);
-
-        servedArchive().getParentDirectory().createDirectory();
-        ASSERT_TRUE (BundleFixtures::writeBundleArchive (servedArchive(), "Quorvelan Plugin Manager.app", "3.5", binary, 0));
-    }
-
     UpdateRun runUpdate (float version = 3.5f, bool cancel = false)
     {
         UpdateRun run;
@@ -100,7 +69,7 @@ protected:
         driver.pressWhenModalAppears (TRANS ("OK"));
         TaskWatcher watcher (cancel);
 
-        updateapp::TaskWindow task (repositoryBaseUrl + "updates/MAC/Quorvelan Plugin Manager.app.zip", version);
+        updateapp::TaskWindow task (repositoryBaseUrl + macPath, version);
         task.setLauncher ([&run]
                           { ++run.launches; });
         run.finished = task.runThread (TaskWindow::priority);
@@ -116,43 +85,18 @@ protected:
         return run;
     }
 
-    std::vector<std::string> getPaths() const
-    {
-        std::vector<std::string> paths;
-
-        for (auto& request : server.getRequests())
-            paths.push_back (request.path);
-
-        return paths;
-    }
-
     // The archive in a few pieces, so the task window stays up long enough to be looked at.
     void serveSlowly()
     {
         StandInServer::Behaviour pieces;
         pieces.trickleBytes = 1000;
         pieces.trickleIntervalMs = 50;
-        server.setBehaviour (archivePath.toStdString(), pieces);
+        server.setBehaviour (archivePath, pieces);
     }
-
-    BundleFixtures::ScratchFolder repository;
 };
 
-// The server runs where the test body runs: inside the private namespace.
-class SelfUpdatePrivateOnline : public SelfUpdateOnline
+class SelfUpdatePrivateOnline : public InPrivateRootOnly<SelfUpdateOnline>
 {
-protected:
-    void SetUp() override
-    {
-        if (TestEnvironment::isInPrivateRoot())
-            SelfUpdateOnline::SetUp();
-    }
-
-    void TearDown() override
-    {
-        if (TestEnvironment::isInPrivateRoot())
-            SelfUpdateOnline::TearDown();
-    }
 };
 } // namespace
 
@@ -177,7 +121,7 @@ TEST_F (SelfUpdateOnline, WholeArchiveIsKeptThenHandedOver)
     EXPECT_TRUE (run.windowButtons.contains ("Cancel"));
     EXPECT_EQ (run.status, "Quorvelan Plug-in Manager v3.50");
 
-    EXPECT_EQ (getPaths(), std::vector<std::string>{ "/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip" });
+    EXPECT_EQ (getRequestPaths(), std::vector<std::string>{ "/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip" });
     EXPECT_TRUE (run.url.endsWith ("/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip"));
     EXPECT_FALSE (stale.exists());
 
@@ -201,16 +145,16 @@ TEST_F (SelfUpdateOnline, ArchiveThatDoesNotArriveWholeIsAFailure)
 
     const std::vector<Case> cases{
         { "no length", [this]
-          { serveBundle(); server.setBehaviour (archivePath.toStdString(), { Delivery::withoutLength }); } },
+          { serveBundle(); server.setBehaviour (archivePath, { Delivery::withoutLength }); } },
         { "truncated", [this]
-          { serveBundle(); server.setBehaviour (archivePath.toStdString(), { Delivery::truncated, 1500 }); } },
+          { serveBundle(); server.setBehaviour (archivePath, { Delivery::truncated, 1500 }); } },
         { "dropped", [this]
-          { serveBundle(); server.setBehaviour (archivePath.toStdString(), { Delivery::dropConnection }); } },
+          { serveBundle(); server.setBehaviour (archivePath, { Delivery::dropConnection }); } },
         { "missing", [] {} },
         { "error page with a length", [this]
-          { server.setReply (archivePath.toStdString(), { 404, "<html><body>Not found</body></html>", "text/html" }); } },
+          { server.setReply (archivePath, { 404, "<html><body>Not found</body></html>", "text/html" }); } },
         { "not a zip", [this]
-          { server.setReply (archivePath.toStdString(), { 200, std::string (5000, 'x'), "application/zip" }); } },
+          { server.setReply (archivePath, { 200, std::string (5000, 'x'), "application/zip" }); } },
         { "zip without the bundle", [this]
           {
               servedArchive().getParentDirectory().createDirectory();
@@ -250,7 +194,7 @@ TEST_F (SelfUpdateOnline, CancelInTheMiddleShowsNothingAndKeepsThePartialArchive
     StandInServer::Behaviour trickle;
     trickle.trickleBytes = 1500;
     trickle.trickleIntervalMs = 100;
-    server.setBehaviour (archivePath.toStdString(), trickle);
+    server.setBehaviour (archivePath, trickle);
 
     auto run = runUpdate (3.5f, true);
 

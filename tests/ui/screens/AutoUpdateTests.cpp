@@ -10,7 +10,7 @@
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
 #include "support/ModalDriver.h"
-#include "support/ServerFixture.h"
+#include "support/UpdateServerFixture.h"
 #include "support/TestEnvironment.h"
 #include "ui/widgets/WidgetTestSupport.h"
 #include "tasks/TaskWindow.h"
@@ -21,8 +21,6 @@
 
 namespace
 {
-const std::string updatePath = "/plugrepo/updates/MAC/Quorvelan Plugin Manager.app.zip";
-const std::string macPath = "updates/MAC/Quorvelan Plugin Manager.app.zip";
 
 struct CodeRecorder : public juce::ChangeListener
 {
@@ -42,23 +40,9 @@ struct CheckRun
     juce::StringArray titles, messages, buttons;
 };
 
-class UpdateCheckOnline : public ServerFixture
+class UpdateCheckOnline : public UpdateServerFixture
 {
 protected:
-    void SetUp() override
-    {
-        ServerFixture::SetUp();
-        setLanguage (0);
-        juce::File (getTempFolderPath()).deleteRecursively();
-        server.setRepositoryFolder (repository.getFile().getFullPathName().toStdString());
-    }
-
-    void TearDown() override
-    {
-        ServerFixture::TearDown();
-        ServerRequest::setMessageThreadTimeoutMs (ServerRequest::defaultMessageThreadTimeoutMs);
-    }
-
     void serveVersion (const std::string& version, const std::string& minvers)
     {
         server.setVersionXml (StandInServer::makeVersionXml (version, minvers, macPath));
@@ -121,32 +105,10 @@ protected:
 
         return false;
     }
-
-    void serveBundle (int binarySize = 4000)
-    {
-        auto archive = repository.getChild (macPath);
-        archive.getParentDirectory().createDirectory();
-        ASSERT_TRUE (BundleFixtures::writeBundleArchive (archive, "Quorvelan Plugin Manager.app", "3.5", juce::MemoryBlock ((size_t) binarySize, true), 0));
-    }
-
-    BundleFixtures::ScratchFolder repository;
 };
 
-// The server runs where the test body runs: inside the private namespace.
-class UpdateCheckPrivateOnline : public UpdateCheckOnline
+class UpdateCheckPrivateOnline : public InPrivateRootOnly<UpdateCheckOnline>
 {
-protected:
-    void SetUp() override
-    {
-        if (TestEnvironment::isInPrivateRoot())
-            UpdateCheckOnline::SetUp();
-    }
-
-    void TearDown() override
-    {
-        if (TestEnvironment::isInPrivateRoot())
-            UpdateCheckOnline::TearDown();
-    }
 };
 
 const std::vector<juce::uint32> welcomeCode{ ScreenCode::welcome };
@@ -247,13 +209,10 @@ TEST_F (UpdateCheckOnline, InstallDownloadsHandsOverAndQuits)
     EXPECT_EQ (run.codes, welcomeCode);
     EXPECT_TRUE (updateapp::TaskWindow::getArchiveFile().existsAsFile());
 
-    std::vector<std::string> paths;
-    for (auto& request : server.getRequests())
-        paths.push_back (request.path);
-    EXPECT_EQ (paths, (std::vector<std::string>{ "/plugin_manager.htm", "/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip" }));
+    EXPECT_EQ (getRequestPaths(), (std::vector<std::string>{ "/plugin_manager.htm", "/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip" }));
 
     // A failed download quits too, with no hand-over.
-    server.setReply (updatePath, { 404, "<html>gone</html>", "text/html" });
+    server.setReply (archivePath, { 404, "<html>gone</html>", "text/html" });
     auto failed = check ("Install");
     EXPECT_EQ (failed.titles, juce::StringArray ("Plugin-Manager Update Available", "Download failed"));
     EXPECT_EQ (failed.launches, 0);
@@ -268,7 +227,7 @@ TEST_F (UpdateCheckOnline, CancelledDownloadStillQuits)
     StandInServer::Behaviour trickle;
     trickle.trickleBytes = 1000;
     trickle.trickleIntervalMs = 100;
-    server.setBehaviour (updatePath, trickle);
+    server.setBehaviour (archivePath, trickle);
 
     ModalDriver canceller;
     canceller.whenModalAppears ([] (juce::Component& window)
@@ -510,10 +469,10 @@ TEST_F (UpdateCheckOnline, GalleryOfEveryWindowInBothLanguages)
         for (auto whole : { true, false })
         {
             server.clearScripts();
-            server.setBehaviour (updatePath, trickle);
+            server.setBehaviour (archivePath, trickle);
 
             if (! whole)
-                server.setReply (updatePath, { 404, "<html>gone</html>", "text/html" });
+                server.setReply (archivePath, { 404, "<html>gone</html>", "text/html" });
 
             ModalDriver driver;
             TaskShooter shooter (folder.getChildFile ("downloading-" + suffix + ".png"));
