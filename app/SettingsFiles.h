@@ -18,10 +18,19 @@ public:
     // Writes "UTF-8" XML without DTD, 60 characters a line; failures are not reported.
     static bool writeXml (const juce::XmlElement& root, const juce::File& file);
 
+    // The bytes writeXml writes for the element.
+    static juce::MemoryBlock formatXml (const juce::XmlElement& root);
+
+    // Replaces the file with the bytes, readable and writable by its owner only; on failure the
+    // earlier file stays whole.
+    static bool writePrivateFile (const juce::MemoryBlock& content, const juce::File& file);
+
     // A missing or unreadable file (not a regular file, over 16 MB, not well-formed or nested too
     // deep) reads as null.
     static std::unique_ptr<juce::XmlElement> readXml (const juce::File& file);
 
 private:
+    static juce::XmlElement::TextFormat getTextFormat();
+
     SettingsFiles() = delete;
 };

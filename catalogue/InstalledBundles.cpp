@@ -42,6 +42,21 @@ const juce::XmlElement* findVersionValue (const juce::XmlElement& plist)
 }
 } // namespace
 
+bool isRealDirectory (const juce::File& file)
+{
+    return ! PlatformFiles::isSymbolicLink (file.getFullPathName()) && file.isDirectory();
+}
+
+bool folderHoldsBundleDirectly (const juce::File& directory, const juce::String& bundleName)
+{
+    for (const auto& entry : juce::RangedDirectoryIterator (directory, false, bundleName, juce::File::findDirectories,
+                                                            juce::File::FollowSymlinks::no))
+        if (isRealDirectory (entry.getFile()))
+            return true;
+
+    return false;
+}
+
 juce::String findBundleFolder (const juce::String& folder, const juce::String& bundleName)
 {
     // An empty folder would mean searching the whole disk.
@@ -53,15 +68,10 @@ juce::String findBundleFolder (const juce::String& folder, const juce::String& b
     if (! directory.isDirectory())
         return notFound;
 
+    if (folderHoldsBundleDirectly (directory, bundleName))
+        return juce::File::addTrailingSeparator (directory.getFullPathName());
+
     // Links are neither followed nor taken for the bundle: what is found lies in the tree itself.
-    const auto isRealDirectory = [] (const juce::File& file)
-    { return ! PlatformFiles::isSymbolicLink (file.getFullPathName()) && file.isDirectory(); };
-
-    for (const auto& entry : juce::RangedDirectoryIterator (directory, false, bundleName, juce::File::findDirectories,
-                                                            juce::File::FollowSymlinks::no))
-        if (isRealDirectory (entry.getFile()))
-            return juce::File::addTrailingSeparator (directory.getFullPathName());
-
     for (const auto& entry : juce::RangedDirectoryIterator (directory, true, bundleName, juce::File::findDirectories,
                                                             juce::File::FollowSymlinks::no))
         if (isRealDirectory (entry.getFile()))

@@ -1,5 +1,6 @@
 #include "catalogue/ProductCatalogue.h"
 
+#include "catalogue/BundleIndex.h"
 #include "catalogue/InstallTask.h"
 #include "catalogue/ProductRecord.h"
 #include "catalogue/PluginFolders.h"
@@ -134,6 +135,8 @@ void ProductCatalogue::buildFromXml (std::atomic<double>* progress)
 
     if (root != nullptr)
     {
+        // Every record of this build is scanned against one reading of the plug-in folders.
+        BundleIndex installedBundles;
         const auto numChildren = root->getNumChildElements();
 
         for (auto* product : root->getChildIterator())
@@ -181,7 +184,7 @@ void ProductCatalogue::buildFromXml (std::atomic<double>* progress)
             auto record = std::make_unique<ProductRecord> (id, title, displayOrder, std::move (components), online, latestVersion);
             auto* built = record.get();
             productsById.emplace (id, std::move (record)); // after any record with the same id
-            built->refreshInstalledState();
+            built->refreshInstalledState (installedBundles);
 
             ++productsBuilt;
 

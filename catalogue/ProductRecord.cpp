@@ -1,5 +1,6 @@
 #include "catalogue/ProductRecord.h"
 
+#include "catalogue/BundleIndex.h"
 #include "catalogue/InstalledBundles.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
@@ -51,10 +52,23 @@ void ProductRecord::clearInstalledState()
 
 void ProductRecord::refreshInstalledState()
 {
-    refreshInstalledState (getDefaultPluginFolders(), addFoundFolderToCatalogue);
+    BundleIndex index;
+    refreshInstalledState (index);
+}
+
+void ProductRecord::refreshInstalledState (BundleIndex& index)
+{
+    refreshInstalledState (getDefaultPluginFolders(), addFoundFolderToCatalogue, index);
 }
 
 void ProductRecord::refreshInstalledState (const FormatLocations& searchFolders, const FoundFolderCallback& onFolderFound)
+{
+    BundleIndex index;
+    refreshInstalledState (searchFolders, onFolderFound, index);
+}
+
+void ProductRecord::refreshInstalledState (const FormatLocations& searchFolders, const FoundFolderCallback& onFolderFound,
+                                           BundleIndex& index)
 {
     // Everything is found anew, so a second scan does not keep what the first one saw.
     clearInstalledState();
@@ -63,7 +77,7 @@ void ProductRecord::refreshInstalledState (const FormatLocations& searchFolders,
     {
         auto& component = *components.getUnchecked (i);
         auto folder = searchFolders.getForFormat (component.format);
-        auto located = findBundleFolder (folder, component.name);
+        auto located = index.findBundleFolder (folder, component.name);
 
         // When the search misses (a name the wildcard match cannot take), the bundle may still
         // be directly in the folder; it is then that folder, not "/", that holds it.

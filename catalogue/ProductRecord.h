@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+class BundleIndex;
+
 // One product of the maker with its components, and what the installed-version scan found of it.
 class ProductRecord final
 {
@@ -20,8 +22,12 @@ public:
     // hands the folders where components were found to the catalogue.
     void refreshInstalledState();
 
+    // The same, answered from the index of folders that the whole scan shares.
+    void refreshInstalledState (BundleIndex& index);
+
     // The same scan below other folders, telling the callback (which may be empty) of each find.
     void refreshInstalledState (const FormatLocations& searchFolders, const FoundFolderCallback& onFolderFound);
+    void refreshInstalledState (const FormatLocations& searchFolders, const FoundFolderCallback& onFolderFound, BundleIndex& index);
 
     //==============================================================================
     int getId() const noexcept { return id; }

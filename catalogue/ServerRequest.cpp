@@ -50,15 +50,16 @@ bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) con
     return reader.connect() && reader.readAll (reply, maxReplyBytes);
 }
 
-juce::String ServerRequest::postAndReadText() const
+juce::String ServerRequest::postAndReadText (bool* replied) const
 {
     WebReader reader (makeUrl (serverRequestUrl).withPOSTData (getFormBody()), true, nullptr, getMessageThreadTimeoutMs());
     juce::MemoryBlock reply;
+    auto received = reader.connect() && reader.readAll (reply, maxReplyBytes);
 
-    if (reader.connect() && reader.readAll (reply, maxReplyBytes))
-        return reply.toString();
+    if (replied != nullptr)
+        *replied = received;
 
-    return {};
+    return received ? reply.toString() : juce::String();
 }
 
 namespace

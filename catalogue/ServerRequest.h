@@ -35,8 +35,9 @@ public:
     bool readBytes (juce::MemoryBlock& reply, juce::Thread* task = nullptr) const;
 
     // POST of the form body to the request URL without query, on the message thread with its
-    // bounded wait; the reply as text, empty when the connection failed or timed out.
-    juce::String postAndReadText() const;
+    // bounded wait; the reply as text, empty when the connection failed, timed out or went beyond
+    // maxReplyBytes. Given a flag, sets it to whether a reply came (any status, any body).
+    juce::String postAndReadText (bool* replied = nullptr) const;
 
     // The one bound on the wait of a request made on the message thread (no task thread): at most
     // this long to connect, and the reply given up after this long without progress.

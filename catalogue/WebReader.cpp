@@ -1,11 +1,16 @@
 #include "catalogue/WebReader.h"
 
+namespace
+{
+constexpr int readAllBlockSize = 256 * 1024;
+}
+
 WebReader::WebReader (const juce::URL& url, bool usePost, juce::Thread* taskThread, int timeoutMs)
     : stream (url, usePost)
     , task (taskThread)
 {
     if (timeoutMs > 0)
-        stream.withConnectionTimeout (timeoutMs);
+        stream.setTimeout (timeoutMs);
 
     if (task != nullptr)
     {
@@ -33,9 +38,7 @@ bool WebReader::connect()
     if (cancelled)
         return false;
 
-    // The framework's stream "connects" to a server that refused the connection too; its error
-    // state tells the two apart.
-    connected = stream.connect (nullptr) && ! stream.isError() && ! cancelled;
+    connected = stream.connect() && ! cancelled;
     return connected;
 }
 
@@ -45,25 +48,28 @@ bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
         return false;
 
     // Read through this stream's own read, so the bound holds whatever stream lies beneath.
-    const auto sizeBefore = destination.getSize();
-    char buffer[8192];
+    // A reply that announces more than the bound is not read at all.
+    if (getTotalLength() > maxBytes)
+        return false;
+
+    // Large reads take whatever the stream holds at once rather than a little at a time.
+    juce::MemoryOutputStream received;
+    juce::HeapBlock<char> buffer (readAllBlockSize);
 
     while (! cancelled)
     {
-        const auto numRead = read (buffer, (int) sizeof (buffer));
+        const auto numRead = read (buffer, readAllBlockSize);
 
         if (numRead <= 0)
             break;
 
-        if ((juce::int64) (destination.getSize() - sizeBefore) + numRead > maxBytes)
-        {
-            destination.setSize (sizeBefore);
+        if ((juce::int64) received.getDataSize() + numRead > maxBytes)
             return false;
-        }
 
-        destination.append (buffer, (size_t) numRead);
+        received.write (buffer.get(), (size_t) numRead);
     }
 
+    destination.append (received.getData(), received.getDataSize());
     return ! cancelled;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/CurlWebStream.h"
+
 #include <juce_core/juce_core.h>
 
 // Reads one address, GET or POST. When given the task thread it runs on, a cancel of the task
@@ -35,7 +37,7 @@ public:
 private:
     void exitSignalSent() override;
 
-    juce::WebInputStream stream;
+    CurlWebStream stream;
     juce::Thread* task;
     std::atomic<bool> cancelled{ false };
     bool connected = false;

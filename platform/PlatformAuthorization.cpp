@@ -1,5 +1,6 @@
 #include "platform/PlatformAuthorization.h"
 
+#include "platform/Descriptors.h"
 #include "platform/PrivilegedCommandRules.h"
 #include "platform/PrivilegedTools.h"
 #include "platform/ProcessRunner.h"
@@ -8,24 +9,6 @@
 
 namespace
 {
-bool writeAll (int fd, const char* data, size_t size)
-{
-    while (size > 0)
-    {
-        auto written = write (fd, data, size);
-
-        if (written < 0 && errno == EINTR)
-            continue;
-
-        if (written <= 0)
-            return false;
-
-        data += written;
-        size -= (size_t) written;
-    }
-
-    return true;
-}
 
 // One line from the helper, without its line end; false at the end of its output.
 bool readLine (int fd, juce::String& line)
@@ -170,7 +153,7 @@ bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath,
 
     message.writeByte (0);
 
-    if (! writeAll (toHelper, static_cast<const char*> (message.getData()), message.getDataSize()))
+    if (! Descriptors::writeAll (toHelper, message.getData(), message.getDataSize()))
         return false;
 
     juce::String status;

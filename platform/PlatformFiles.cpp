@@ -47,11 +47,13 @@ bool PlatformFiles::readRegularFile (const juce::String& path, juce::int64 maxBy
 
     if (ok)
     {
-        char buffer[8192];
+        // Read into a block sized once; a file that grows while it is read is bounded all the same.
+        contents.setSize ((size_t) info.st_size + 1);
+        size_t total = 0;
 
         for (;;)
         {
-            const auto numRead = read (fd, buffer, sizeof (buffer));
+            const auto numRead = read (fd, static_cast<char*> (contents.getData()) + total, contents.getSize() - total);
 
             if (numRead < 0 && errno == EINTR)
                 continue;
@@ -65,15 +67,19 @@ bool PlatformFiles::readRegularFile (const juce::String& path, juce::int64 maxBy
             if (numRead == 0)
                 break;
 
-            contents.append (buffer, (size_t) numRead);
+            total += (size_t) numRead;
 
-            // A file that grows while it is read is bounded all the same.
-            if ((juce::int64) contents.getSize() > maxBytes)
+            if ((juce::int64) total > maxBytes)
             {
                 ok = false;
                 break;
             }
+
+            if (total == contents.getSize())
+                contents.setSize (juce::jmin ((size_t) maxBytes + 1, total * 2), false);
         }
+
+        contents.setSize (total);
     }
 
     close (fd);

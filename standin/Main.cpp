@@ -17,6 +17,18 @@ int usage (const char* program)
               << "(port 0 or none picks a free port) until it is interrupted or terminated.\n";
     return 2;
 }
+
+// A form-encoded body as it came (it is short and already escaped); any other by its size.
+std::string describeBody (const StandInServer::RecordedRequest& request)
+{
+    if (request.body.empty())
+        return {};
+
+    if (request.getHeader ("Content-Type").rfind ("application/x-www-form-urlencoded", 0) == 0)
+        return " [body " + request.body + "]";
+
+    return " [" + std::to_string (request.body.size()) + " body bytes]";
+}
 } // namespace
 
 int main (int argc, char** argv)
@@ -57,12 +69,13 @@ int main (int argc, char** argv)
     StandInServer server;
     std::mutex logLock;
 
-    // One line per request, as it came: method, path and query, then the status sent.
+    // One line per request, as it came: method, path and query, a form's body (other bodies by
+    // their size), then the status sent.
     server.setRequestListener ([&logLock] (const StandInServer::RecordedRequest& request, int status)
                                {
         const std::lock_guard<std::mutex> guard (logLock);
         std::cout << request.method << " " << request.path << (request.rawQuery.empty() ? "" : "?") << request.rawQuery
-                  << (request.body.empty() ? "" : " [" + std::to_string (request.body.size()) + " body bytes]")
+                  << describeBody (request)
                   << " -> " << (status == 0 ? std::string ("dropped") : std::to_string (status)) << std::endl; });
 
     if (! server.serveFolder (root))

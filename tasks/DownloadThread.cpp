@@ -7,6 +7,7 @@
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
 #include "platform/PlatformFiles.h"
+#include "tasks/ArchiveFile.h"
 #include "tasks/ArchiveUnpacker.h"
 #include "tasks/InstallPaths.h"
 #include "tasks/TaskWindow.h"
@@ -230,19 +231,16 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
     const auto totalLength = source->getTotalLength();
     const auto temp = getTempFolderPath();
 
-    // An earlier run's copy must never pass for this run's.
+    // An earlier run's copy must never pass for this run's; a link left there is removed itself,
+    // never followed.
     juce::File (temp).createDirectory();
-    const auto newCopy = InstallPaths::join (temp, component.name);
-
-    if (! InstallPaths::isStrictlyInside (newCopy, temp) && PlatformFiles::existsWithoutFollowing (newCopy))
-        return false;
-
-    juce::File (newCopy).deleteRecursively();
+    juce::File (InstallPaths::join (temp, component.name)).deleteRecursively();
 
     // Read until the stream is exhausted: a network stream's short reads are not its end. What
-    // is read never grows beyond the bound, nor beyond what the disk can hold.
+    // is read never grows beyond the bound, nor beyond what the disk can hold. The archive goes
+    // to a file as it arrives, and the file is removed on leaving, whole or not.
     const auto limit = ArchiveUnpacker::getArchiveByteLimit (temp);
-    juce::MemoryBlock archive;
+    ArchiveFile archive ((juce::File (temp)));
     char buffer[readBlockSize];
     bool withinLimit = totalLength <= limit;
 
@@ -253,26 +251,28 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         if (numRead <= 0)
             break;
 
-        if ((juce::int64) archive.getSize() + numRead > limit)
+        if (archive.getSize() + numRead > limit)
         {
             withinLimit = false;
             break;
         }
 
-        archive.append (buffer, (size_t) numRead);
+        if (! archive.append (buffer, (size_t) numRead))
+            break;
 
         if (totalLength > 0)
             showProgress ((double) archive.getSize() / (double) totalLength);
     }
 
-    const bool complete = withinLimit && (totalLength < 0 || (juce::int64) archive.getSize() == totalLength);
+    const bool written = archive.finishWriting();
+    const bool complete = written && withinLimit && (totalLength < 0 || archive.getSize() == totalLength);
 
-    if (! complete || archive.isEmpty())
+    if (! complete || archive.getSize() == 0)
         return false;
 
-    juce::MemoryInputStream archiveStream (archive, false);
+    juce::FileInputStream archiveStream (archive.getFile());
 
-    if (! ArchiveUnpacker::unpack (archiveStream, temp, component.name))
+    if (! archiveStream.openedOk() || ! ArchiveUnpacker::unpack (archiveStream, temp, component.name))
         return false;
 
     unpackedThisRun.insert (component.name);

@@ -99,6 +99,62 @@ juce::File ScratchFolder::getChild (const juce::String& path) const
     return folder.getChildFile (path);
 }
 
+bool writeScript (const juce::File& file, const juce::String& text)
+{
+    return file.replaceWithText (text, false, false, "\n") && file.setExecutePermission (true);
+}
+
+int runShell (const juce::String& commandLine)
+{
+    juce::StringArray command;
+    command.add ("/bin/sh");
+    command.add ("-c");
+    command.add (commandLine);
+
+    juce::ChildProcess process;
+
+    if (! process.start (command))
+        return -1;
+
+    process.readAllProcessOutput();
+    process.waitForProcessToFinish (-1);
+    return (int) process.getExitCode();
+}
+
+bool zipWithInfoZip (const juce::File& folder, const juce::String& entries, const juce::File& archive, const juce::String& options)
+{
+    archive.deleteFile();
+    archive.getParentDirectory().createDirectory();
+    return runShell ("cd '" + folder.getFullPathName() + "' && zip -q -r " + options + " '" + archive.getFullPathName() + "' " + entries) == 0;
+}
+
+bool damageEntryData (const juce::File& archive, const juce::String& entryName, int offsetIntoData)
+{
+    juce::MemoryBlock bytes;
+
+    if (! archive.loadFileAsData (bytes))
+        return false;
+
+    // The first occurrence of the name is in the entry's local header, just before its data.
+    const auto name = entryName.toStdString();
+    const std::string all (static_cast<const char*> (bytes.getData()), bytes.getSize());
+    const auto namePos = all.find (name);
+
+    if (namePos == std::string::npos || namePos < 2)
+        return false;
+
+    const auto extraLength = (size_t) ((unsigned char) all[namePos - 2] | ((unsigned char) all[namePos - 1] << 8));
+    const auto dataPos = namePos + name.size() + extraLength + (size_t) offsetIntoData;
+
+    if (dataPos + 8 >= bytes.getSize())
+        return false;
+
+    for (size_t i = 0; i < 8; ++i)
+        bytes[dataPos + i] = (char) (bytes[dataPos + i] ^ 0x5a);
+
+    return archive.replaceWithData (bytes.getData(), bytes.getSize());
+}
+
 juce::String ScratchFolder::getPath (const juce::String& childPath) const
 {
     return juce::File::addTrailingSeparator (getChild (childPath).getFullPathName());

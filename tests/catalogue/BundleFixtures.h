@@ -32,6 +32,20 @@ bool zipFolder (const juce::File& folder, const juce::File& archive, int compres
 bool writeBundleArchive (const juce::File& archive, const juce::String& name, const juce::String& version,
                          const juce::MemoryBlock& binary, int compressionLevel = 6);
 
+// Writes an executable script with the text (line ends as given); true when it was written.
+bool writeScript (const juce::File& file, const juce::String& text);
+
+// Runs a shell command line; its exit status (-1 when it could not start).
+int runShell (const juce::String& commandLine);
+
+// Zips the named top entries (a shell word list) of the folder with Info-ZIP's zip, storing
+// links as links; options go to zip. True when it was written.
+bool zipWithInfoZip (const juce::File& folder, const juce::String& entries, const juce::File& archive,
+                     const juce::String& options = "-y");
+
+// Overwrites eight bytes of the entry's data, at the offset into it, leaving the listing intact.
+bool damageEntryData (const juce::File& archive, const juce::String& entryName, int offsetIntoData);
+
 // Elements of a components document as the server sends it.
 juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false);
 juce::String productXml (int id, const juce::String& title, const juce::String& latestVersion, int displayOrder,

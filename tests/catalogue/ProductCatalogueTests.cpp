@@ -289,6 +289,11 @@ TEST (CatalogueOnSystemPaths, OfflineRepository)
     catalogue.buildFromXml (nullptr);
     EXPECT_EQ (catalogue.getNumProducts(), 0);
 
+    // Nested deeper than the parser may recurse: unreadable too, and no crash.
+    ASSERT_TRUE (file.replaceWithText ("<r>" + juce::String::repeatedString ("<p>", 100000) + juce::String::repeatedString ("</p>", 100000) + "</r>"));
+    EXPECT_TRUE (catalogue.loadOfflineRepository());
+    EXPECT_FALSE (catalogue.hasOfflineComponents());
+
     ASSERT_TRUE (file.deleteFile());
     EXPECT_FALSE (catalogue.loadOfflineRepository());
     EXPECT_FALSE (catalogue.isRepositoryFound());

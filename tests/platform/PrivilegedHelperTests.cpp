@@ -87,7 +87,8 @@ TEST (PrivilegedHelper, RefusesEveryOtherCommandAndRunsNothing)
     const juce::File temp (getTempFolderPath());
     ASSERT_TRUE (temp.createDirectory());
     BundleFixtures::ScratchFolder scratch;
-    const auto path = [&scratch] (const juce::String& p) { return scratch.getFile().getFullPathName().toStdString() + "/" + p.toStdString(); };
+    const auto path = [&scratch] (const juce::String& p)
+    { return scratch.getFile().getFullPathName().toStdString() + "/" + p.toStdString(); };
 
     auto payload = temp.getChildFile ("payload");
     ASSERT_TRUE (payload.replaceWithText ("#!/bin/sh\necho owned\n", false, false, "\n"));
@@ -161,8 +162,7 @@ TEST (PlatformAuthorization, EveryCommandGetsItsOwnAnswer)
 {
     BundleFixtures::ScratchFolder scratch;
     auto granting = scratch.getChild ("grant");
-    granting.replaceWithText ("#!/bin/sh\nexec \"$@\"\n", false, false, "\n");
-    granting.setExecutePermission (true);
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\nexec \"$@\"\n"));
 
     PlatformAuthorization::Options options;
     options.elevationProgram = granting.getFullPathName();

@@ -6,10 +6,12 @@ program="$1"
 work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 
-display=":$(( (RANDOM % 400) + 500 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and names it once it accepts connections.
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-sleep 1
+read -r -t 60 number <&3 || { echo "FAIL: no virtual display"; exit 1; }
+display=":$number"
 
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME
@@ -23,8 +25,11 @@ pid=$!
 title="Quorvelan Plug-in Manager v3.22"
 
 # The window may be mapped before it takes its final size: wait until one so named is 785 x 480.
+# Waits for the window while the program runs (a checking build starts slowly), with a bound
+# only against a hang.
 found=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 900); do
+    kill -0 "$pid" 2>/dev/null || fail "the program ended: $(tail -5 "$work/first.log")"
     for window in $(xdotool search --name "^${title}\$" 2>/dev/null); do
         geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null)
         if echo "$geometry" | grep -q "Geometry: 785x480"; then
@@ -39,7 +44,7 @@ echo "$geometry"
 
 # First start: the licence agreement is up over the main window.
 eula=""
-for _ in $(seq 1 50); do
+for _ in $(seq 1 900); do
     eula=$(xdotool search --name "^End User Licence Agreement \(EULA\)\$" 2>/dev/null | head -1)
     [ -n "$eula" ] && break
     sleep 0.1
@@ -52,12 +57,12 @@ echo "screenshot: $shot"
 
 # A second start ends at once and leaves the first running.
 start=$(date +%s%N)
-timeout 20 "$program" >"$work/second.log" 2>&1
+timeout 60 "$program" >"$work/second.log" 2>&1
 rc=$?
 elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
 echo "second start: rc $rc after ${elapsed} ms"
+[ "$rc" -ne 124 ] || fail "second start did not end"
 [ "$rc" -eq 0 ] || fail "second start ended with $rc"
-[ "$elapsed" -lt 10000 ] || fail "second start took ${elapsed} ms"
 kill -0 "$pid" 2>/dev/null || fail "the first instance ended"
 [ "$(xdotool search --name "^${title}\$" 2>/dev/null | wc -l)" -eq 1 ] || fail "more than one main window"
 

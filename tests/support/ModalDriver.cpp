@@ -1,5 +1,7 @@
 #include "support/ModalDriver.h"
 
+#include "support/TestEnvironment.h"
+
 namespace
 {
 template <typename Predicate>
@@ -142,4 +144,30 @@ void ModalDriver::timerCallback()
     auto action = std::move (actions.front().first);
     actions.pop_front();
     action (*modal);
+}
+
+juce::StringArray ModalDriver::getSeenAlerts() const
+{
+    juce::StringArray alerts;
+
+    for (int i = 0; i < seenTitles.size(); ++i)
+        alerts.add (seenTitles[i] + " / " + seenMessages[i]);
+
+    return alerts;
+}
+
+bool ModalDriver::clickAndWait (juce::Button& button, int timeoutMs)
+{
+    // Called after the listeners, so once the click's whole handling is over.
+    bool clicked = false;
+    auto previous = button.onClick;
+    button.onClick = [&clicked]
+    { clicked = true; };
+    button.triggerClick();
+
+    auto handled = TestEnvironment::runUntil ([&clicked]
+                                              { return clicked; },
+                                              timeoutMs);
+    button.onClick = previous;
+    return handled;
 }

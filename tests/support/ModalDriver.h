@@ -29,6 +29,13 @@ public:
     // What was seen of the modal windows acted on, in order.
     juce::StringArray seenTitles, seenMessages;
 
+    // The same as "title / message", one per window.
+    juce::StringArray getSeenAlerts() const;
+
+    // Clicks the button and runs the message loop until its click has been handled (modal loops
+    // it opens included); false when that takes longer than the time given.
+    static bool clickAndWait (juce::Button& button, int timeoutMs = 60000);
+
     //==============================================================================
     static juce::Component* getCurrentModal();
 

@@ -1,5 +1,7 @@
 #include "support/TestEnvironment.h"
 
+#include "platform/ProcessRunner.h"
+
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
@@ -83,6 +85,11 @@ ChildResult runCurrentTestInPrivateRoot (int timeoutMs, bool ownProcessSpace)
     command.add (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
     command.add ("--gtest_filter=" + juce::String (info->test_suite_name()) + "." + info->name());
     return runChild (command, timeoutMs);
+}
+
+bool canMakePrivateRoot()
+{
+    return ProcessRunner::isRoot();
 }
 
 bool isInPrivateRoot()

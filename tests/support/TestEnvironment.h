@@ -45,14 +45,20 @@ bool isChildProcess();
 // folders of the test's own.
 bool isInPrivateRoot();
 
+// True when this process may make that namespace (it runs as root).
+bool canMakePrivateRoot();
+
 // Runs the current test again inside that namespace (needs root). With its own process space the
 // test sees only the processes it started, and none of them outlives it.
 ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 120000, bool ownProcessSpace = false);
 } // namespace TestEnvironment
 
 // Put first in a test that uses the program's absolute folders: outside the private namespace it
-// runs the test inside one and reports its outcome; inside, the test body runs.
+// runs the test inside one and reports its outcome; inside, the test body runs. Making the
+// namespace needs root: run by another user, the test is skipped (and says so).
 #define QUORVELAN_RUN_IN_PRIVATE_ROOT()                                                        \
+    if (! TestEnvironment::isInPrivateRoot() && ! TestEnvironment::canMakePrivateRoot())       \
+        GTEST_SKIP() << "needs root for a private mount namespace";                            \
     if (! TestEnvironment::isInPrivateRoot())                                                  \
     {                                                                                          \
         auto privateRun = TestEnvironment::runCurrentTestInPrivateRoot();                      \

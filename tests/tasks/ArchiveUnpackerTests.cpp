@@ -6,24 +6,6 @@
 
 namespace
 {
-// Runs a shell command line; its exit status.
-int runShell (const juce::String& commandLine)
-{
-    juce::ChildProcess process;
-
-    juce::StringArray command;
-    command.add ("/bin/sh");
-    command.add ("-c");
-    command.add (commandLine);
-
-    if (! process.start (command))
-        return -1;
-
-    process.readAllProcessOutput();
-    process.waitForProcessToFinish (60000);
-    return (int) process.getExitCode();
-}
-
 // A folder to lay out a bundle in, an archive made of it by Info-ZIP (links stored as links),
 // and the temporary folder it is unpacked into.
 class Unpacking : public testing::Test
@@ -59,10 +41,7 @@ protected:
     // Zips the named top entries of the source folder; extra options go to zip.
     void zip (const juce::String& entries, const juce::String& options = "-y")
     {
-        archive().deleteFile();
-        ASSERT_EQ (runShell ("cd '" + source().getFullPathName() + "' && zip -q -r " + options + " '"
-                             + archive().getFullPathName() + "' " + entries),
-                   0);
+        ASSERT_TRUE (BundleFixtures::zipWithInfoZip (source(), entries, archive(), options));
     }
 
     bool unpack (const juce::String& componentName)
@@ -150,9 +129,8 @@ TEST_F (Unpacking, DamagedDataIsNoCopy)
         code[i] = (char) ('a' + random.nextInt (4));
 
     writeFile ("Bad.vst/Contents/Info.plist", "<plist/>");
-    ASSERT_TRUE (source().getChildFile ("Bad.vst/Contents/MacOS/BadCrc").replaceWithData (code.getData(), code.getSize())
-                 || (source().getChildFile ("Bad.vst/Contents/MacOS").createDirectory()
-                     && source().getChildFile ("Bad.vst/Contents/MacOS/BadCrc").replaceWithData (code.getData(), code.getSize())));
+    ASSERT_TRUE (source().getChildFile ("Bad.vst/Contents/MacOS").createDirectory());
+    ASSERT_TRUE (source().getChildFile ("Bad.vst/Contents/MacOS/BadCrc").replaceWithData (code.getData(), code.getSize()));
     zip ("Bad.vst");
     ASSERT_TRUE (unpack ("Bad.vst")) << "the archive is sound before it is damaged";
     EXPECT_EQ (juce::File (inTemp ("Bad.vst/Contents/MacOS/BadCrc")).getSize(), (juce::int64) code.getSize());
@@ -160,21 +138,8 @@ TEST_F (Unpacking, DamagedDataIsNoCopy)
     // Bytes in the middle of the entry's data overwritten; its listing left intact.
     auto damage = [this] (const juce::String& entryName, int offsetIntoData)
     {
-        juce::MemoryBlock bytes;
-        ASSERT_TRUE (archive().loadFileAsData (bytes));
-        const auto name = entryName.toStdString();
-        const std::string all (static_cast<const char*> (bytes.getData()), bytes.getSize());
-        const auto namePos = all.find (name);
-        ASSERT_NE (namePos, std::string::npos);
-        const auto extraLength = (unsigned char) all[namePos - 2] | ((unsigned char) all[namePos - 1] << 8);
-        const auto dataPos = namePos + name.size() + extraLength + (size_t) offsetIntoData;
-        ASSERT_LT (dataPos + 8, bytes.getSize());
-
-        for (size_t i = 0; i < 8; ++i)
-            bytes[dataPos + i] = (char) (bytes[dataPos + i] ^ 0x5a);
-
-        ASSERT_TRUE (archive().replaceWithData (bytes.getData(), bytes.getSize()));
-        ASSERT_EQ (runShell ("unzip -tq '" + archive().getFullPathName() + "' >/dev/null 2>&1"), 2) << "unzip sees the damage";
+        ASSERT_TRUE (BundleFixtures::damageEntryData (archive(), entryName, offsetIntoData));
+        ASSERT_EQ (BundleFixtures::runShell ("unzip -tq '" + archive().getFullPathName() + "' >/dev/null 2>&1"), 2) << "unzip sees the damage";
     };
 
     damage ("Bad.vst/Contents/MacOS/BadCrc", 2000);

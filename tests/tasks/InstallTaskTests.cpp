@@ -7,6 +7,7 @@
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
 #include "localisation/Languages.h"
+#include "platform/PlatformFiles.h"
 #include "support/ModalDriver.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
@@ -464,10 +465,8 @@ TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
     auto log = programs.getChild ("elevations.log");
     auto granting = programs.getChild ("grant");
     auto refusing = programs.getChild ("refuse");
-    granting.replaceWithText ("#!/bin/sh\necho \"$@\" >> '" + log.getFullPathName() + "'\nexec \"$@\"\n", false, false, "\n");
-    refusing.replaceWithText ("#!/bin/sh\necho refused >> '" + log.getFullPathName() + "'\nexit 126\n", false, false, "\n");
-    granting.setExecutePermission (true);
-    refusing.setExecutePermission (true);
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\necho \"$@\" >> '" + log.getFullPathName() + "'\nexec \"$@\"\n"));
+    ASSERT_TRUE (BundleFixtures::writeScript (refusing, "#!/bin/sh\necho refused >> '" + log.getFullPathName() + "'\nexit 126\n"));
 
     PlatformAuthorization::Options options;
     options.helperProgram = QUORVELAN_HELPER_PATH;
@@ -500,4 +499,291 @@ TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
     auto missing = runTasks (makeTasks ({ { 1, { "VST" } } }), false, options);
     EXPECT_FALSE (missing.rightsRequested);
     EXPECT_TRUE (juce::File (vstFolder + "Alpha.vst").exists());
+}
+
+//==============================================================================
+namespace
+{
+// True when the file holds exactly the bytes of the block.
+bool fileHoldsExactly (const juce::File& file, const juce::MemoryBlock& expected)
+{
+    juce::FileInputStream in (file);
+
+    if (! in.openedOk() || in.getTotalLength() != (juce::int64) expected.getSize())
+        return false;
+
+    juce::HeapBlock<char> chunk (1 << 20);
+    size_t offset = 0;
+
+    while (offset < expected.getSize())
+    {
+        const auto numRead = in.read (chunk, 1 << 20);
+
+        if (numRead <= 0 || memcmp (chunk, static_cast<const char*> (expected.getData()) + offset, (size_t) numRead) != 0)
+            return false;
+
+        offset += (size_t) numRead;
+    }
+
+    return true;
+}
+} // namespace
+
+TEST_F (InstallOnline, ArchiveOfTwoHundredMegabytesInstallsWhole)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    // Incompressible and stored, so the archive is as large as the plug-in.
+    juce::MemoryBlock binary ((size_t) 200 * 1024 * 1024);
+    juce::Random (15).fillBitsRandomly (binary.getData(), binary.getSize());
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor ("Large Plug.vst"), "Large Plug.vst", "2.0", binary, 0));
+    ASSERT_GT (archiveFor ("Large Plug.vst").getSize(), (juce::int64) binary.getSize());
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Large Plug.vst", "1.0");
+    useCatalogue (productXml (1, "2.0", componentXml ("VST", "Large Plug.vst")));
+
+    auto result = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_EQ (result.statuses, juce::StringArray ({ "Preparing Installation", "Downloading and Installing:\nLarge Plug VST", "Completing Installation..." }));
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Large Plug.vst"), 2.0f);
+    EXPECT_TRUE (fileHoldsExactly (juce::File (vstFolder + "Large Plug.vst/Contents/MacOS/binary"), binary));
+    EXPECT_EQ (juce::File (temp()).getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "the downloaded archive is not left behind";
+
+    archiveFor ("Large Plug.vst").deleteFile();
+    juce::File (vstFolder + "Large Plug.vst").deleteRecursively();
+}
+
+TEST_F (InstallOnline, ArchivesCutShortLeaveNoFileBehind)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    juce::MemoryBlock binary (200000);
+    juce::Random (9).fillBitsRandomly (binary.getData(), binary.getSize());
+    juce::String components;
+
+    for (auto* name : { "Truncated.vst", "Dropped.vst", "Whole.vst" })
+    {
+        ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor (name), name, "2.0", binary));
+        BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
+        components << componentXml ("VST", name);
+    }
+
+    StandInServer::Behaviour truncated, dropped;
+    truncated.delivery = StandInServer::Delivery::truncated;
+    truncated.cutAfterBytes = 100000;
+    dropped.delivery = StandInServer::Delivery::dropConnection;
+    server.setBehaviour ("/plugrepo/components/MAC/Truncated.vst.zip", truncated);
+    server.setBehaviour ("/plugrepo/components/MAC/Dropped.vst.zip", dropped);
+    useCatalogue (productXml (1, "2.0", components));
+
+    runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Truncated.vst"), 1.0f);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Dropped.vst"), 1.0f);
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Whole.vst"), 2.0f);
+    EXPECT_EQ (juce::File (temp()).getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << "no partial archive is left";
+}
+
+TEST_F (InstallOnline, ALinkToAnotherFolderNeverLeadsACommandThere)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    BundleFixtures::writeBundleWithVersion (juce::File ("/Applications"), "Victim.app", "1.0");
+
+    // An archive whose bundle is a link to /Applications.
+    BundleFixtures::ScratchFolder source;
+    ASSERT_TRUE (juce::File::createSymbolicLink (source.getChild ("Evil.vst"), "/Applications", false));
+    ASSERT_TRUE (BundleFixtures::zipWithInfoZip (source.getFile(), "Evil.vst", archiveFor ("Evil.vst")));
+    addArchive ("Victim.app", "2.0");
+
+    const auto products = productXml (1, "2.0", componentXml ("VST", "Evil.vst")) + productXml (2, "2.0", componentXml ("VST", "Victim.app"));
+    useCatalogue (products);
+
+    auto install = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+    EXPECT_TRUE (install.commands.isEmpty());
+    EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (vstFolder + "Evil.vst"));
+
+    // A careless local user makes the same link by hand: the scan does not look through it, and
+    // "uninstall all" and "update all" reach nothing behind it.
+    ASSERT_TRUE (juce::File (vstFolder).createDirectory());
+    ASSERT_TRUE (juce::File::createSymbolicLink (juce::File (vstFolder + "Evil.vst"), "/Applications", false));
+    useCatalogue (products);
+    auto& catalogue = ProductCatalogue::getInstance();
+    ASSERT_NE (catalogue.findProductById (2), nullptr);
+    EXPECT_FALSE (catalogue.findProductById (2)->isInstalled());
+    EXPECT_FALSE (catalogue.findProductById (1)->isInstalled());
+
+    juce::OwnedArray<InstallTask> tasks;
+    catalogue.buildUninstallAllTasks (tasks);
+    auto uninstall = runTasks (tasks, false);
+    catalogue.buildUpdateAllTasks (tasks);
+    auto update = runTasks (tasks, true);
+
+    for (auto* run : { &uninstall, &update })
+        for (auto& c : run->commands)
+            EXPECT_FALSE (c.joinIntoString (" ").contains ("Evil.vst") || c.joinIntoString (" ").contains ("Victim.app")) << c.joinIntoString (" ");
+
+    EXPECT_FLOAT_EQ (installedVersion ("/Applications/", "Victim.app"), 1.0f);
+    EXPECT_TRUE (PlatformFiles::isSymbolicLink (vstFolder + "Evil.vst"));
+}
+
+TEST_F (InstallOnline, AnUpdateThatDoesNotFitKeepsTheInstalledCopy)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    // A destination volume with room for the installed copies but not for the new one.
+    ASSERT_TRUE (juce::File (vstFolder).createDirectory());
+    ASSERT_EQ (BundleFixtures::runShell ("mount -t tmpfs -o size=256k tmpfs '" + vstFolder + "'"), 0);
+
+    for (auto* name : { "Big.vst", "Small.vst" })
+    {
+        BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
+        ASSERT_TRUE (juce::File (vstFolder + name + "/Contents/MacOS").createDirectory());
+        ASSERT_TRUE (juce::File (vstFolder + name + "/Contents/MacOS/binary").replaceWithText ("working 1.0"));
+    }
+
+    juce::MemoryBlock code (1024 * 1024);
+    juce::Random (9).fillBitsRandomly (code.getData(), code.getSize());
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFor ("Big.vst"), "Big.vst", "2.0", code, 0));
+    addArchive ("Small.vst", "2.0");
+    useCatalogue (productXml (1, "2.0", componentXml ("VST", "Big.vst") + componentXml ("VST", "Small.vst")));
+
+    auto result = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Big.vst"), 1.0f);
+    EXPECT_EQ (juce::File (vstFolder + "Big.vst/Contents/MacOS/binary").loadFileAsString(), "working 1.0");
+    EXPECT_FALSE (juce::File (vstFolder + ".quorvelan-new-Big.vst").exists()) << "the cut-off copy is removed";
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Small.vst"), 2.0f) << "the next component still installs";
+    EXPECT_TRUE (result.statuses.contains ("Installation Failed:\nBig VST")) << result.statuses.joinIntoString ("|");
+
+    const auto staged = vstFolder + ".quorvelan-new-Big.vst";
+    ASSERT_GE (result.commands.size(), 2);
+    EXPECT_EQ (result.commands[0], command ({ "/bin/mkdir", "-p", vstFolder.toRawUTF8() }));
+    EXPECT_EQ (result.commands[1], command ({ "/bin/mv", "-f", (temp() + "/Big.vst").toRawUTF8(), staged.toRawUTF8() }));
+
+    for (auto& c : result.commands)
+        EXPECT_NE (c, command ({ "/bin/rm", "-R", "-f", (vstFolder + "Big.vst").toRawUTF8() })) << "the installed copy is never removed";
+
+    auto* product = ProductCatalogue::getInstance().findProductById (1);
+    ASSERT_NE (product, nullptr);
+    EXPECT_TRUE (product->getOutOfDateFormats().contains ("VST"));
+}
+
+TEST_F (InstallOnline, ADamagedArchiveKeepsTheInstalledCopy)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), "Damaged.vst", "1.0");
+    ASSERT_TRUE (juce::File (vstFolder + "Damaged.vst/Contents/MacOS").createDirectory());
+    ASSERT_TRUE (juce::File (vstFolder + "Damaged.vst/Contents/MacOS/BadCrc").replaceWithText ("working 1.0"));
+
+    // An Info-ZIP archive whose listing is intact but whose data for one file is damaged.
+    BundleFixtures::ScratchFolder source;
+    BundleFixtures::writeBundleWithVersion (source.getFile(), "Damaged.vst", "2.0");
+    juce::MemoryBlock code (200000);
+    juce::Random random (4);
+
+    for (size_t i = 0; i < code.getSize(); ++i)
+        code[i] = (char) ('a' + random.nextInt (3));
+
+    ASSERT_TRUE (source.getChild ("Damaged.vst/Contents/MacOS").createDirectory());
+    ASSERT_TRUE (source.getChild ("Damaged.vst/Contents/MacOS/BadCrc").replaceWithData (code.getData(), code.getSize()));
+    ASSERT_TRUE (BundleFixtures::zipWithInfoZip (source.getFile(), "Damaged.vst", archiveFor ("Damaged.vst")));
+    ASSERT_TRUE (BundleFixtures::damageEntryData (archiveFor ("Damaged.vst"), "Damaged.vst/Contents/MacOS/BadCrc", 1500));
+    ASSERT_EQ (BundleFixtures::runShell ("unzip -tq '" + archiveFor ("Damaged.vst").getFullPathName() + "' >/dev/null 2>&1"), 2);
+
+    useCatalogue (productXml (1, "2.0", componentXml ("VST", "Damaged.vst")));
+    auto result = runTasks (makeTasks ({ { 1, { "VST" } } }), true);
+
+    EXPECT_TRUE (result.commands.isEmpty());
+    EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Damaged.vst"), 1.0f);
+    EXPECT_EQ (juce::File (vstFolder + "Damaged.vst/Contents/MacOS/BadCrc").loadFileAsString(), "working 1.0");
+    EXPECT_FALSE (juce::File (temp() + "/Damaged.vst").exists());
+    EXPECT_TRUE (ProductCatalogue::getInstance().findProductById (1)->getOutOfDateFormats().contains ("VST"));
+}
+
+TEST_F (InstallOnline, CancelDuringSlowPrivilegedStepsKeepsTheWindowAlive)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    // A stand-in helper that takes its time over each command and marks the first one it gets.
+    BundleFixtures::ScratchFolder programs;
+    auto marker = programs.getChild ("first-command");
+    auto granting = programs.getChild ("grant");
+    auto slowHelper = programs.getChild ("slow-helper");
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\nexec \"$@\"\n"));
+    ASSERT_TRUE (BundleFixtures::writeScript (slowHelper, "#!/bin/bash\necho ready\nwhile true; do\n"
+                                                          "    got=0\n    while IFS= read -r -d '' word; do got=1; [ -z \"$word\" ] && break; done\n"
+                                                          "    [ $got = 1 ] || exit 0\n"
+                                                          "    touch '"
+                                                              + marker.getFullPathName() + "'\n    sleep 0.3\n    echo 0\ndone\n"));
+
+    PlatformAuthorization::Options options;
+    options.elevationProgram = granting.getFullPathName();
+    options.helperProgram = slowHelper.getFullPathName();
+    options.runDirectlyWhenRoot = false;
+
+    for (auto* name : { "Alpha.vst", "Beta.vst" })
+    {
+        BundleFixtures::writeBundleWithVersion (juce::File (vstFolder), name, "1.0");
+        addArchive (name, "2.0");
+    }
+
+    useCatalogue (productXml (1, "2.0", componentXml ("VST", "Alpha.vst") + componentXml ("VST", "Beta.vst")));
+
+    DownloadThread download (makeTasks ({ { 1, { "VST" } } }), true, options);
+
+    // Presses "Cancel" once the privileged steps are under way, then watches the window from the
+    // message loop until the run ends.
+    struct Watcher final : private juce::Timer
+    {
+        Watcher (DownloadThread& d, const juce::File& m)
+            : download (d)
+            , firstCommand (m)
+        {
+            startTimer (10);
+        }
+        ~Watcher() override
+        {
+            stopTimer();
+        }
+
+        void timerCallback() override
+        {
+            auto* window = download.getAlertWindow();
+
+            if (! pressed)
+            {
+                pressed = firstCommand.exists() && ModalDriver::pressButton (*window, "Cancel");
+                return;
+            }
+
+            if (download.isThreadRunning())
+            {
+                ++ticksWhileFinishing;
+                showingWhileFinishing = showingWhileFinishing || window->isShowing();
+                messages.addIfNotAlreadyThere (ModalDriver::getMessage (*window));
+            }
+        }
+
+        DownloadThread& download;
+        juce::File firstCommand;
+        bool pressed = false, showingWhileFinishing = false;
+        int ticksWhileFinishing = 0;
+        juce::StringArray messages;
+    } watcher (download, marker);
+
+    download.runThread (juce::Thread::Priority::normal);
+
+    EXPECT_TRUE (watcher.pressed);
+    EXPECT_TRUE (download.wasCancelPressed());
+    EXPECT_GT (watcher.ticksWhileFinishing, 0) << "the message loop kept running while the run finished";
+    EXPECT_TRUE (watcher.showingWhileFinishing) << "the window stayed up";
+    EXPECT_EQ (watcher.messages[watcher.messages.size() - 1], "Completing Installation...") << watcher.messages.joinIntoString ("|");
+
+    // The stand-in helper runs nothing, so each component ends after its removal was seen to fail;
+    // the last component was still acted on.
+    const auto log = download.getCommandLog();
+    ASSERT_EQ (log.size(), 6) << "the privileged steps finished whole";
+    EXPECT_EQ (log.getLast(), command ({ "/bin/rm", "-R", "-f", (vstFolder + "Beta.vst").toRawUTF8() }));
+    EXPECT_FALSE (download.getAlertWindow()->isShowing());
 }

@@ -1,7 +1,14 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
+#include "app/LoginState.h"
+#include "catalogue/ProductCatalogue.h"
 #include "resources/ResourceArchive.h"
 #include "ui/screens/AutoUpdateComponent.h"
+#include "ui/screens/ForgottenPasswordComponent.h"
+#include "ui/screens/FrontPageComponent.h"
+#include "ui/screens/LoginComponent.h"
+#include "ui/screens/OfflineComponent.h"
+#include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/ScreenCode.h"
 #include "ui/screens/ScreenCodeBroadcaster.h"
 
@@ -32,11 +39,26 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     titleLabel->setEditable (false, false, false);
     addAndMakeVisible (*titleLabel);
 
+    frontPage = std::make_unique<FrontPageComponent>();
+    loginPage = std::make_unique<LoginComponent>();
+    productStatusPage = std::make_unique<ProductStatusComponent>();
     updatePage = std::make_unique<AutoUpdateComponent>();
+    offlinePage = std::make_unique<OfflineComponent>();
+    forgottenPasswordPage = std::make_unique<ForgottenPasswordComponent>();
 
+    frontPage->addChangeListener (this);
+    loginPage->addChangeListener (this);
+    productStatusPage->addChangeListener (this);
     updatePage->addChangeListener (this);
+    offlinePage->addChangeListener (this);
+    forgottenPasswordPage->addChangeListener (this);
 
+    addChildComponent (*frontPage);
+    addChildComponent (*loginPage);
+    addChildComponent (*productStatusPage);
     addChildComponent (*updatePage);
+    addChildComponent (*offlinePage);
+    addChildComponent (*forgottenPasswordPage);
 
     backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
     setSize (785, 480);
@@ -48,7 +70,12 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
 {
     appLabel.reset();
     titleLabel.reset();
+    frontPage.reset();
+    loginPage.reset();
+    productStatusPage.reset();
+    forgottenPasswordPage.reset();
     updatePage.reset();
+    offlinePage.reset();
 }
 
 //==============================================================================
@@ -76,9 +103,34 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
 {
     switch (code)
     {
+        case ScreenCode::askServer:
+            askServer();
+            break;
+
+        case ScreenCode::forgottenPassword:
+            switchTo ("Forgotton Password Screen", forgottenPasswordPage.get());
+            break;
+
+        case ScreenCode::welcome:
+            switchTo ("Welcome Screen", frontPage.get());
+            break;
+
+        case ScreenCode::productStatus:
+        case ScreenCode::demoDownloads:
+            switchTo (code == ScreenCode::productStatus ? "License Status Screen" : "Available Demo Downloads",
+                      productStatusPage.get());
+            productStatusPage->setDownloadMode (code == ScreenCode::demoDownloads);
+            productStatusPage->activate();
+            break;
+
         case ScreenCode::updateCheck:
             switchTo ("LAB_CHECKING_FOR_UPDATE", updatePage.get());
             updatePage->checkForUpdate();
+            break;
+
+        case ScreenCode::offline:
+            offlinePage->updateExplanation();
+            switchTo ("No connection found", offlinePage.get());
             break;
 
         case ScreenCode::noScreen:
@@ -108,4 +160,23 @@ void QuorvelanMainComponent::switchTo (const char* titleKey, juce::Component* sc
 
     titleLabel->setText (TRANS (titleKey), juce::dontSendNotification);
     showScreen (screen);
+}
+
+void QuorvelanMainComponent::askServer()
+{
+    auto& catalogue = ProductCatalogue::getInstance();
+
+    if (catalogue.checkServerReachable())
+    {
+        if (loggedIn)
+            handleScreenCode (ScreenCode::productStatus);
+        else
+            switchTo ("Login Screen", loginPage.get());
+
+        return;
+    }
+
+    catalogue.tryOfflineRepository();
+    catalogue.dropOnlineComponents();
+    catalogue.dropOfflineComponents();
 }

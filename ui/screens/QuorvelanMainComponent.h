@@ -3,6 +3,11 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class AutoUpdateComponent;
+class FrontPageComponent;
+class ForgottenPasswordComponent;
+class LoginComponent;
+class OfflineComponent;
+class ProductStatusComponent;
 
 // The main window's content: owns every screen, shows one at a time, and switches screens when
 // a screen broadcasts a screen code.
@@ -32,13 +37,26 @@ public:
     void switchTo (const char* titleKey, juce::Component* screen);
 
     juce::Component* getCurrentScreen() const noexcept { return currentScreen; }
+    FrontPageComponent* getFrontPage() const noexcept { return frontPage.get(); }
+    ForgottenPasswordComponent* getForgottenPasswordPage() const noexcept { return forgottenPasswordPage.get(); }
+    LoginComponent* getLoginPage() const noexcept { return loginPage.get(); }
+    OfflineComponent* getOfflinePage() const noexcept { return offlinePage.get(); }
     juce::String getTitleText() const { return titleLabel->getText(); }
+    ProductStatusComponent* getProductStatusPage() const noexcept { return productStatusPage.get(); }
     AutoUpdateComponent* getUpdatePage() const noexcept { return updatePage.get(); }
 
 private:
+    // Code 0: the login page, or the product status when logged in, if the server answers.
+    void askServer();
+
     //==============================================================================
     std::unique_ptr<juce::Label> appLabel;
+    std::unique_ptr<FrontPageComponent> frontPage;
+    std::unique_ptr<ForgottenPasswordComponent> forgottenPasswordPage;
+    std::unique_ptr<LoginComponent> loginPage;
+    std::unique_ptr<ProductStatusComponent> productStatusPage;
     std::unique_ptr<AutoUpdateComponent> updatePage;
+    std::unique_ptr<OfflineComponent> offlinePage;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;
     juce::Component* currentScreen = nullptr;

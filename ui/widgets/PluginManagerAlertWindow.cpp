@@ -34,28 +34,39 @@ void PluginManagerAlertWindow::paint (juce::Graphics& g)
 
 int PluginManagerAlertWindow::runModalLoop()
 {
-    juce::Array<juce::Component::SafePointer<juce::Button>> ownButtons;
+    // The framework's loop answers 0 however it ends (closed by the window manager, hidden,
+    // deleted, quit), and 0 is usually the confirm button: only a press of one of the window's
+    // buttons gives its answer, any other end answers as the cancel button.
+    auto pressed = std::make_shared<int> (notAnsweredByButton);
+    std::vector<std::pair<juce::Component::SafePointer<juce::TextButton>, std::function<void()>>> ownButtons;
 
     for (auto* child : getChildren())
-        if (auto* button = dynamic_cast<juce::Button*> (child))
-            ownButtons.add (button);
+    {
+        if (auto* button = dynamic_cast<juce::TextButton*> (child))
+        {
+            auto previous = button->onClick;
+            ownButtons.emplace_back (button, previous);
+            button->onClick = [pressed, button, previous]
+            {
+                *pressed = button->getCommandID();
 
-    for (auto& button : ownButtons)
-        button->addListener (this);
+                if (previous != nullptr)
+                    previous();
+            };
+        }
+    }
 
-    endedByButton = false;
-    const auto result = juce::Component::runModalLoop();
+    juce::Component::SafePointer<PluginManagerAlertWindow> self (this);
+    auto result = juce::Component::runModalLoop();
 
-    for (auto& button : ownButtons)
+    for (auto& [button, previous] : ownButtons)
         if (button != nullptr)
-            button->removeListener (this);
+            button->onClick = previous;
+
+    if (self == nullptr || *pressed == notAnsweredByButton)
+        return cancelResult;
 
     return result;
-}
-
-void PluginManagerAlertWindow::buttonClicked (juce::Button*)
-{
-    endedByButton = true;
 }
 
 //==============================================================================

@@ -5,8 +5,7 @@
 // The program's modal prompt with custom content and buttons.
 class PluginManagerAlertWindow : public juce::AlertWindow,
                                  private juce::ComponentListener,
-                                 private juce::TextEditor::Listener,
-                                 private juce::Button::Listener
+                                 private juce::TextEditor::Listener
 {
 public:
     PluginManagerAlertWindow (const juce::String& title,
@@ -16,13 +15,11 @@ public:
 
     void paint (juce::Graphics& g) override;
 
-    // Runs the window modally; returns the return value of the button that closed it.
+    // Runs the window modally; returns the return value of the button that closed it, or
+    // cancelResult when no button did.
     int runModalLoop();
 
-    // Whether one of the window's buttons ended the last modal loop. A loop ended otherwise (a
-    // quit request, the window hidden or deleted) returns 0 too, which must not pass for the
-    // first button's answer.
-    bool wasEndedByButton() const noexcept { return endedByButton; }
+    static constexpr int cancelResult = 1;
 
     //==============================================================================
     // Adds a RoundTextEditor, owned by the window, where the framework would put its own editor:
@@ -39,7 +36,6 @@ public:
 private:
     void componentMovedOrResized (juce::Component& component, bool wasMoved, bool wasResized) override;
     void textEditorTextChanged (juce::TextEditor& editor) override;
-    void buttonClicked (juce::Button*) override;
 
     // The framework lays out and labels its own (hidden) editor in each slot; the rounded editor
     // shown over it follows its bounds and hands its text back to it.
@@ -50,7 +46,8 @@ private:
     };
 
     std::vector<RoundSlot> roundSlots;
-    bool endedByButton = false;
+
+    static constexpr int notAnsweredByButton = std::numeric_limits<int>::min();
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginManagerAlertWindow)
 };

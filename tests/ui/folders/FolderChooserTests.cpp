@@ -3,6 +3,7 @@
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
 #include "localisation/Languages.h"
+#include "ui/folders/FormatSelector.h"
 #include "ui/widgets/ProgramFonts.h"
 #include "ui/widgets/WidgetTestSupport.h"
 
@@ -638,4 +639,61 @@ TEST (FolderChooser, ScanningThreadRunsOnlyWhileTheDialogIsOpen)
     EXPECT_EQ (name, "Juce FileBrowser");
     EXPECT_EQ (during, before + 1);
     EXPECT_EQ (countThreadsOfThisProcess(), before);
+}
+
+//==============================================================================
+TEST (FolderChooser, FormatSelectorsVstButtonStoresTheChosenSubfolder)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT();
+
+    setLanguage (0);
+    const auto vstRoot = getDefaultVstFolder();
+    const auto chosen = makeFolders (juce::File (vstRoot), { "Chosen" }).getChildFile ("Chosen");
+    FormatSelector selector (true, nullptr);
+    PluginManagerAlertWindow window ("Install/Update software", "Select formats", juce::MessageBoxIconType::NoIcon);
+    window.addCustomComponent (&selector);
+    window.addButton ("Install", 0);
+    window.addButton ("Cancel", 1);
+
+    auto vstButton = [&]
+    { return findNamed<juce::Button> (selector, "m_VSTInstallLocationButton"); };
+    auto selectorShown = [&]
+    { return window.isCurrentlyModal() && window.isShowing() && getDialog() == nullptr; };
+
+    juce::String title, afterChoice;
+    StepDriver driver;
+    driver.then ("the selector's dialog", selectorShown, [&]
+                 { vstButton()->triggerClick(); })
+        .then (
+            "the chooser listing the VST folder", [&]
+            { DialogParts p; return p.isReady() && findRow (*p.tree, chosen) != nullptr; },
+            [&]
+            {
+                DialogParts p;
+                title = p.dialog->getName();
+                findRow (*p.tree, chosen)->setSelected (true, true);
+                confirmDialog();
+            })
+        .then (
+            "the selector showing the chosen folder", [&]
+            { return selectorShown() && selector.getVstLocation() != vstRoot; },
+            [&]
+            {
+                afterChoice = selector.getVstLocation();
+                vstButton()->triggerClick();
+            })
+        .then ("the chooser again", dialogReady, cancelDialog)
+        .then ("the selector after the chooser's cancel", selectorShown, [&]
+               { ModalDriver::pressButton (window, "Cancel"); });
+
+    // The selector's loop ends only once the chooser's nested one has returned.
+    EXPECT_EQ (window.runModalLoop(), 1);
+    EXPECT_TRUE (driver.failure.isEmpty()) << driver.failure;
+    const auto afterCancel = selector.getVstLocation();
+
+    EXPECT_EQ (title, "Select a subdirectory in which to install the VST plug-in(s)");
+    EXPECT_EQ (afterChoice, chosen.getFullPathName() + "/");
+    EXPECT_EQ (afterCancel, chosen.getFullPathName() + "/") << "a cancelled chooser changes nothing";
+    EXPECT_EQ (ProductCatalogue::getInstance().getVstInstallFolder(), chosen.getFullPathName() + "/")
+        << "kept after the selector's own cancel";
 }

@@ -636,3 +636,60 @@ TEST (ProgramFonts, MissingTypefacesFallBackToOneThatDrawsText)
     EXPECT_EQ (font.getTypefaceName(), installed[0]);
     EXPECT_TRUE (font.isItalic());
 }
+
+TEST (PluginManagerAlertWindow, EveryEndThatNoButtonMadeAnswersAsCancel)
+{
+    // 0 is the confirm answer ("Accept", "Install", "Uninstall"): only its button may give it.
+    struct Case
+    {
+        const char* how;
+        std::function<void (juce::Component&)> end;
+        int expected;
+    };
+
+    const Case cases[] = {
+        { "confirm button", [] (juce::Component& w)
+          { ModalDriver::pressButton (w, "Accept"); },
+          0 },
+        { "cancel button", [] (juce::Component& w)
+          { ModalDriver::pressButton (w, "Cancel"); },
+          1 },
+        { "window manager close", [] (juce::Component& w)
+          { w.getPeer()->handleUserClosingWindow(); },
+          1 },
+        { "loop ended from outside", [] (juce::Component& w)
+          { w.exitModalState (0); },
+          1 },
+        { "hidden", [] (juce::Component& w)
+          { w.setVisible (false); },
+          1 },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.how);
+        PluginManagerAlertWindow window ("Licence", "Please read", juce::MessageBoxIconType::NoIcon);
+        window.addButton ("Accept", 0);
+        window.addButton ("Cancel", 1);
+
+        ModalDriver driver;
+        driver.whenModalAppears ([&c] (juce::Component& modal)
+                                 { c.end (modal); });
+        EXPECT_EQ (window.runModalLoop(), c.expected);
+        EXPECT_EQ (driver.getNumPending(), 0);
+    }
+
+    // A window run twice answers by its buttons both times.
+    PluginManagerAlertWindow window ("Licence", "Please read", juce::MessageBoxIconType::NoIcon);
+    window.addButton ("Accept", 0);
+    window.addButton ("Cancel", 1);
+    {
+        ModalDriver driver;
+        driver.pressWhenModalAppears ("Cancel");
+        EXPECT_EQ (window.runModalLoop(), 1);
+    }
+
+    ModalDriver driver;
+    driver.pressWhenModalAppears ("Accept");
+    EXPECT_EQ (window.runModalLoop(), 0);
+}

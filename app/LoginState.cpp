@@ -1,0 +1,5 @@
+#include "app/LoginState.h"
+
+bool loggedIn = false;
+juce::String currentUserEmail;
+juce::String currentUserPassword;

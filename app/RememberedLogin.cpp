@@ -1,0 +1,118 @@
+#include "app/RememberedLogin.h"
+
+#include "app/SettingsFiles.h"
+#include "app/StrictXmlReader.h"
+#include "catalogue/XmlReading.h"
+#include "platform/PlatformFiles.h"
+
+juce::uint32 reverseByteBits (juce::uint32 value) noexcept
+{
+    juce::uint32 result = 0;
+
+    for (int bit = 0; bit < 32; ++bit)
+        if ((value & (1u << bit)) != 0)
+            result |= 1u << ((bit & ~7) + 7 - (bit & 7));
+
+    return result;
+}
+
+namespace
+{
+std::u32string scrambleCodes (const std::u32string& codes)
+{
+    std::u32string scrambled;
+    scrambled.reserve (codes.size());
+
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it)
+        scrambled += (char32_t) reverseByteBits ((juce::uint32) *it);
+
+    return scrambled;
+}
+
+std::u32string toCodes (const juce::String& text)
+{
+    std::u32string codes;
+
+    for (auto p = text.getCharPointer(); ! p.isEmpty();)
+        codes += (char32_t) p.getAndAdvance();
+
+    return codes;
+}
+
+bool allScalars (const std::u32string& codes)
+{
+    for (auto c : codes)
+        if (c == 0 || ! StrictXmlReader::isScalar ((juce::uint32) c))
+            return false;
+
+    return true;
+}
+
+juce::String toText (const std::u32string& codes)
+{
+    juce::String text;
+    text.preallocateBytes (codes.size() * 4);
+
+    for (auto c : codes)
+        text += juce::String::charToString ((juce::juce_wchar) c);
+
+    return text;
+}
+} // namespace
+
+juce::String scrambleLoginText (const juce::String& text)
+{
+    auto scrambled = scrambleCodes (toCodes (text));
+    return allScalars (scrambled) ? toText (scrambled) : juce::String();
+}
+
+bool isStorableLoginText (const juce::String& text)
+{
+    return allScalars (scrambleCodes (toCodes (text)));
+}
+
+//==============================================================================
+juce::File RememberedLogin::getFile()
+{
+    return SettingsFiles::getSettingsFile ("login");
+}
+
+std::optional<RememberedLogin> RememberedLogin::read (const juce::File& file)
+{
+    juce::MemoryBlock content;
+
+    if (! PlatformFiles::readRegularFile (file.getFullPathName(), XmlReading::maxFileBytes, content))
+        return {};
+
+    auto root = StrictXmlReader::readRoot (content);
+
+    if (! root.has_value() || ! StrictXmlReader::namesMatch (root->tagName, "SAVE"))
+        return {};
+
+    auto user = scrambleCodes (root->getAttribute ("user"));
+    auto pass = scrambleCodes (root->getAttribute ("pass"));
+
+    if (! allScalars (user) || ! allScalars (pass))
+        return {};
+
+    return RememberedLogin{ toText (user), toText (pass) };
+}
+
+juce::MemoryBlock RememberedLogin::makeFileContent (const juce::String& email, const juce::String& password)
+{
+    juce::XmlElement save ("SAVE");
+    save.setAttribute ("user", scrambleLoginText (email));
+    save.setAttribute ("pass", scrambleLoginText (password));
+    return SettingsFiles::formatXml (save);
+}
+
+bool RememberedLogin::write (const juce::String& email, const juce::String& password, const juce::File& file)
+{
+    if (! isStorableLoginText (email) || ! isStorableLoginText (password))
+    {
+        file.deleteFile();
+        return false;
+    }
+
+    return SettingsFiles::writePrivateFile (makeFileContent (email, password), file);
+}

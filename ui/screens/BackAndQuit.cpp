@@ -1,0 +1,18 @@
+#include "ui/screens/BackAndQuit.h"
+
+void BackAndQuit::handleBarButton (ScreenCodeBroadcaster& screen, const BulkButtonBar& bar, const juce::Button* button, int backCode)
+{
+    switch (bar.indexOfButton (button))
+    {
+        case 0:
+            screen.sendScreenCode (backCode);
+            break;
+
+        case 2:
+            juce::JUCEApplication::quit();
+            break;
+
+        default:
+            break;
+    }
+}
