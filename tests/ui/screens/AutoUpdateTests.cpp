@@ -16,6 +16,8 @@
 #include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 #include "ui/screens/AutoUpdateComponent.h"
+#include "ui/screens/FrontPageComponent.h"
+#include "ui/screens/OfflineComponent.h"
 #include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/screens/ScreenCode.h"
 
@@ -308,7 +310,7 @@ TEST_F (UpdateCheckPrivateOnline, NoUsableReplyShowsTheOfflineCatalogue)
 
 TEST_F (UpdateCheckOnline, MainComponentStartsWithTheUpdateCheck)
 {
-    serveVersion ("3.22", "3.0");
+    serveVersion ("3.5", "3.0");
 
     QuorvelanMainComponent main;
     auto* page = main.getUpdatePage();
@@ -319,17 +321,31 @@ TEST_F (UpdateCheckOnline, MainComponentStartsWithTheUpdateCheck)
     EXPECT_EQ (page->getBounds(), juce::Rectangle<int> (0, 0, 785, 480));
     EXPECT_EQ (server.getRequests().size(), 0u) << "the check runs from the message loop";
 
-    ASSERT_TRUE (TestEnvironment::runUntil ([this]
-                                            { return countRequests ("ACTION=GET_VERSION") > 0; }));
-    TestEnvironment::runFor (100);
-    EXPECT_EQ (countRequests ("ACTION=GET_VERSION"), 1);
-    EXPECT_EQ (main.getCurrentScreen(), page);
-    EXPECT_TRUE (page->isVisible());
-    EXPECT_EQ (main.getTitleText(), "Checking for application updates");
+    // While the prompt is up, the update page is the one shown; Skip then goes to the welcome page.
+    ModalDriver driver;
+    juce::Component* shownUnderPrompt = nullptr;
+    juce::String titleUnderPrompt;
+    driver.whenModalAppears ([&] (juce::Component& modal)
+                             {
+        shownUnderPrompt = main.getCurrentScreen();
+        titleUnderPrompt = main.getTitleText();
+        ModalDriver::pressButton (modal, "Skip"); });
 
-    // Each code 10 runs a fresh check.
+    ASSERT_TRUE (TestEnvironment::runUntil ([&]
+                                            { return main.getCurrentScreen() == main.getFrontPage(); }));
+    EXPECT_EQ (shownUnderPrompt, page);
+    EXPECT_EQ (titleUnderPrompt, "Checking for application updates");
+    EXPECT_EQ (main.getTitleText(), "Welcome Screen");
+    EXPECT_FALSE (page->isVisible());
+    EXPECT_EQ (countRequests ("ACTION=GET_VERSION"), 1);
+
+    // Each code 10 runs a fresh check; no usable reply goes to the offline page.
+    server.setReply ("GET_VERSION", { 200, "not xml", "text/plain" });
     main.handleScreenCode (ScreenCode::updateCheck);
     EXPECT_EQ (countRequests ("ACTION=GET_VERSION"), 2);
+    ASSERT_TRUE (TestEnvironment::runUntil ([&]
+                                            { return main.getCurrentScreen() == main.getOfflinePage(); }));
+    EXPECT_EQ (main.getTitleText(), "No connection found");
 
     // The page lets the backdrop through.
     auto snapshot = page->createComponentSnapshot (page->getLocalBounds());
