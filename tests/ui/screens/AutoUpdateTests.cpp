@@ -16,6 +16,7 @@
 #include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 #include "ui/screens/AutoUpdateComponent.h"
+#include "ui/screens/FrontPageComponent.h"
 #include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/screens/ScreenCode.h"
 
@@ -323,9 +324,10 @@ TEST_F (UpdateCheckOnline, MainComponentStartsWithTheUpdateCheck)
                                             { return countRequests ("ACTION=GET_VERSION") > 0; }));
     TestEnvironment::runFor (100);
     EXPECT_EQ (countRequests ("ACTION=GET_VERSION"), 1);
-    EXPECT_EQ (main.getCurrentScreen(), page);
-    EXPECT_TRUE (page->isVisible());
-    EXPECT_EQ (main.getTitleText(), "Checking for application updates");
+    // The check moves on to the welcome page.
+    EXPECT_EQ (main.getCurrentScreen(), static_cast<juce::Component*> (main.getFrontPage()));
+    EXPECT_FALSE (page->isVisible());
+    EXPECT_EQ (main.getTitleText(), "Welcome Screen");
 
     // Each code 10 runs a fresh check.
     main.handleScreenCode (ScreenCode::updateCheck);

@@ -454,8 +454,4 @@ TEST_F (ProductStatusScreen, MainComponentShowsAndActivatesItForItsTwoCodes)
     EXPECT_EQ (main.getTitleText(), "Available Demo Downloads");
     EXPECT_TRUE (page->isInDownloadMode());
     EXPECT_FALSE (page->getTicker().isStopped());
-
-    // Until the update check exists, its code leaves the page shown.
-    main.handleScreenCode (ScreenCode::updateCheck);
-    EXPECT_EQ (main.getCurrentScreen(), page);
 }
