@@ -44,6 +44,10 @@ struct ShownPage
         main.getUpdatePage()->removeChangeListener (&main);
         main.addToDesktop (0);
         main.setVisible (true);
+
+        // The start's update check moves on to another screen first.
+        TestEnvironment::runUntil ([this]
+                                   { return main.getCurrentScreen() != nullptr && main.getCurrentScreen() != static_cast<juce::Component*> (main.getUpdatePage()); });
         main.switchTo ("License Status Screen", page());
     }
 
