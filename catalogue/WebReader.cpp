@@ -73,6 +73,11 @@ bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
     return ! cancelled;
 }
 
+int WebReader::getStatusCode()
+{
+    return connected ? stream.getStatusCode() : 0;
+}
+
 juce::int64 WebReader::getTotalLength()
 {
     return connected ? stream.getTotalLength() : -1;

@@ -23,6 +23,9 @@ public:
     // reply goes on beyond maxBytes (what was read is then dropped again).
     bool readAll (juce::MemoryBlock& destination, juce::int64 maxBytes);
 
+    // After connect: the reply's HTTP status, 0 when there is none.
+    int getStatusCode();
+
     // After connect, the reply as a stream: its total length is -1 when the server sent none,
     // and a read gives 0 at its end or once the task is cancelled.
     juce::int64 getTotalLength() override;

@@ -72,11 +72,15 @@ ChildResult runTestInChildProcess (const juce::String& testName, int timeoutMs)
     return runChild (command, timeoutMs);
 }
 
-ChildResult runCurrentTestInPrivateRoot (int timeoutMs)
+ChildResult runCurrentTestInPrivateRoot (int timeoutMs, bool ownProcessSpace)
 {
     auto* info = testing::UnitTest::GetInstance()->current_test_info();
 
     juce::StringArray command;
+
+    if (ownProcessSpace)
+        command.addArray ({ "/usr/bin/unshare", "--pid", "--fork", "--mount-proc", "--kill-child" });
+
     command.add (QUORVELAN_SOURCE_DIR "/tests/scripts/in_private_root.sh");
     command.add (juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
     command.add ("--gtest_filter=" + juce::String (info->test_suite_name()) + "." + info->name());

@@ -48,8 +48,9 @@ bool isInPrivateRoot();
 // True when this process may make that namespace (it runs as root).
 bool canMakePrivateRoot();
 
-// Runs the current test again inside that namespace (needs root).
-ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 120000);
+// Runs the current test again inside that namespace (needs root). With its own process space the
+// test sees only the processes it started, and none of them outlives it.
+ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 120000, bool ownProcessSpace = false);
 } // namespace TestEnvironment
 
 // Put first in a test that uses the program's absolute folders: outside the private namespace it

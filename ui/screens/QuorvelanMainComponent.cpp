@@ -3,6 +3,7 @@
 #include "app/LoginState.h"
 #include "catalogue/ProductCatalogue.h"
 #include "resources/ResourceArchive.h"
+#include "ui/screens/AutoUpdateComponent.h"
 #include "ui/screens/ForgottenPasswordComponent.h"
 #include "ui/screens/FrontPageComponent.h"
 #include "ui/screens/LoginComponent.h"
@@ -45,6 +46,7 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     registrationPage1 = std::make_unique<SRegisterComponent>();
     registrationPage2 = std::make_unique<SRegisterComponent2>();
     productStatusPage = std::make_unique<ProductStatusComponent>();
+    updatePage = std::make_unique<AutoUpdateComponent>();
     offlinePage = std::make_unique<OfflineComponent>();
     forgottenPasswordPage = std::make_unique<ForgottenPasswordComponent>();
 
@@ -53,6 +55,7 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     registrationPage1->addChangeListener (this);
     registrationPage2->addChangeListener (this);
     productStatusPage->addChangeListener (this);
+    updatePage->addChangeListener (this);
     offlinePage->addChangeListener (this);
     forgottenPasswordPage->addChangeListener (this);
 
@@ -61,11 +64,14 @@ QuorvelanMainComponent::QuorvelanMainComponent()
     addChildComponent (*productStatusPage);
     addChildComponent (*registrationPage1);
     addChildComponent (*registrationPage2);
+    addChildComponent (*updatePage);
     addChildComponent (*offlinePage);
     addChildComponent (*forgottenPasswordPage);
 
     backdrop = ResourceArchive::getInstance().decodeImage ("Art/backdrop_screen_logo.png");
     setSize (785, 480);
+
+    updatePage->start();
 }
 
 QuorvelanMainComponent::~QuorvelanMainComponent()
@@ -78,6 +84,7 @@ QuorvelanMainComponent::~QuorvelanMainComponent()
     registrationPage2.reset();
     productStatusPage.reset();
     forgottenPasswordPage.reset();
+    updatePage.reset();
     offlinePage.reset();
 }
 
@@ -140,6 +147,11 @@ void QuorvelanMainComponent::handleScreenCode (juce::uint32 code)
                       productStatusPage.get());
             productStatusPage->setDownloadMode (code == ScreenCode::demoDownloads);
             productStatusPage->activate();
+            break;
+
+        case ScreenCode::updateCheck:
+            switchTo ("LAB_CHECKING_FOR_UPDATE", updatePage.get());
+            updatePage->checkForUpdate();
             break;
 
         case ScreenCode::offline:

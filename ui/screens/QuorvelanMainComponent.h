@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+class AutoUpdateComponent;
 class FrontPageComponent;
 class ForgottenPasswordComponent;
 class LoginComponent;
@@ -48,6 +49,7 @@ public:
     OfflineComponent* getOfflinePage() const noexcept { return offlinePage.get(); }
     juce::String getTitleText() const { return titleLabel->getText(); }
     ProductStatusComponent* getProductStatusPage() const noexcept { return productStatusPage.get(); }
+    AutoUpdateComponent* getUpdatePage() const noexcept { return updatePage.get(); }
 
     SRegisterComponent* getRegistrationPage1() const noexcept { return registrationPage1.get(); }
     SRegisterComponent2* getRegistrationPage2() const noexcept { return registrationPage2.get(); }
@@ -64,6 +66,7 @@ private:
     std::unique_ptr<SRegisterComponent> registrationPage1;
     std::unique_ptr<SRegisterComponent2> registrationPage2;
     std::unique_ptr<ProductStatusComponent> productStatusPage;
+    std::unique_ptr<AutoUpdateComponent> updatePage;
     std::unique_ptr<OfflineComponent> offlinePage;
     std::unique_ptr<juce::Label> titleLabel;
     juce::Image backdrop;

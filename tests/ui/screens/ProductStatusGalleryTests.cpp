@@ -6,6 +6,7 @@
 #include "ui/folders/FormatSelector.h"
 #include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/ProductStatusTableModel.h"
+#include "ui/screens/AutoUpdateComponent.h"
 #include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/screens/StatusScreenFixtures.h"
 #include "ui/widgets/PluginManagerAlertWindow.h"
@@ -38,8 +39,15 @@ struct ShownPage
 {
     ShownPage()
     {
+        // No update check at start: it would move on to another screen and rebuild the catalogue
+        // under the page.
+        main.getUpdatePage()->removeChangeListener (&main);
         main.addToDesktop (0);
         main.setVisible (true);
+
+        // The start's update check moves on to another screen first.
+        TestEnvironment::runUntil ([this]
+                                   { return main.getCurrentScreen() != nullptr && main.getCurrentScreen() != static_cast<juce::Component*> (main.getUpdatePage()); });
         main.switchTo ("License Status Screen", page());
     }
 

@@ -5,6 +5,7 @@
 #include "support/ModalDriver.h"
 #include "support/TestEnvironment.h"
 #include "ui/folders/FormatSelector.h"
+#include "ui/screens/AutoUpdateComponent.h"
 #include "ui/screens/ProductStatusComponent.h"
 #include "ui/screens/ProductStatusTableModel.h"
 #include "ui/screens/QuorvelanMainComponent.h"
@@ -455,7 +456,7 @@ TEST_F (ProductStatusScreen, MainComponentShowsAndActivatesItForItsTwoCodes)
     EXPECT_TRUE (page->isInDownloadMode());
     EXPECT_FALSE (page->getTicker().isStopped());
 
-    // Until the update check exists, its code leaves the page shown.
+    // The page's code 10 leaves it for the update check.
     main.handleScreenCode (ScreenCode::updateCheck);
-    EXPECT_EQ (main.getCurrentScreen(), page);
+    EXPECT_EQ (main.getCurrentScreen(), main.getUpdatePage());
 }

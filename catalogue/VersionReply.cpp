@@ -1,0 +1,51 @@
+#include "catalogue/VersionReply.h"
+
+#include "app/ProgramValues.h"
+#include "catalogue/ReplyEnvelope.h"
+#include "catalogue/XmlReading.h"
+
+#include <cmath>
+#include <limits>
+
+float VersionReply::readVersion (const juce::String& text)
+{
+    const auto value = text.getDoubleValue();
+
+    if (! std::isfinite (value) || std::abs (value) > (double) std::numeric_limits<float>::max())
+        return 0.0f;
+
+    return (float) value;
+}
+
+float VersionReply::getProgramVersion()
+{
+    return readVersion (getVersionText());
+}
+
+VersionReply VersionReply::read (const juce::XmlElement* root)
+{
+    VersionReply reply;
+
+    if (ReplyEnvelope::check (root) != ReplyEnvelope::Outcome::ok)
+        return reply;
+
+    reply.offer = Offer::none;
+    auto* authapp = XmlReading::getChildByName (*root, "authapp");
+
+    if (authapp == nullptr)
+        return reply;
+
+    reply.version = readVersion (XmlReading::getAttribute (*authapp, "version"));
+    reply.minimumVersion = readVersion (XmlReading::getAttribute (*authapp, "minvers"));
+    reply.macPath = XmlReading::getAttribute (*authapp, "macpath");
+
+    // Compared in single precision on both sides: 3.22f lies above the double 3.22, so a double
+    // comparison would offer this very version.
+    const auto own = getProgramVersion();
+
+    if (! (reply.version > own))
+        return reply;
+
+    reply.offer = reply.minimumVersion > own ? Offer::required : Offer::optional;
+    return reply;
+}

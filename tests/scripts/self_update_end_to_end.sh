@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# The update check and self-update of the real program, end to end, on a display of its own:
+#   no server -> offline page; version 3.0 -> welcome page; 3.23 -> the offer; minimum 3.23 -> the
+#   required prompt, whose Exit ends the program without "init"; Install -> OK -> the program ends,
+#   the new copy lands in /Applications, the download is cleared and the new copy starts.
+# Runs as root in a private mount namespace and process space (so no other running manager holds
+# the hand-over), with a fresh home and the stand-in server on the program's port.
+# Usage: self_update_end_to_end.sh PROGRAM STANDIN_SERVER SAMPLE_FOLDER PORT
+set -u
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIP: needs root for its private namespace"
+    exit 77
+fi
+
+if [ -z "${QUORVELAN_IN_PRIVATE_ROOT:-}" ]; then
+    exec unshare --pid --fork --mount-proc --kill-child "$(dirname "$0")/in_private_root.sh" "$0" "$@"
+fi
+
+program="$1"
+standin="$2"
+sample="$3"
+port="$4"
+shots="${QUORVELAN_E2E_SHOTS:-/tmp/quorvelan-self-update-e2e}"
+mkdir -p "$shots"
+work=$(mktemp -d)
+server=""
+manager=""
+
+cleanup() {
+    [ -n "$manager" ] && kill "$manager" 2>/dev/null
+    [ -n "$server" ] && kill "$server" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=":$(( (RANDOM % 400) + 100 ))"
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+export DISPLAY="$display"
+unset XDG_CONFIG_HOME
+
+title="Quorvelan Plug-in Manager v3.22"
+installed="/Applications/Quorvelan Plugin Manager.app/Contents/MacOS/Quorvelan Plugin Manager"
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# The served folder: the sample catalogue and repository with a version reply of the scenario's own.
+root="$work/served"
+mkdir -p "$root"
+cp "$sample/components.xml" "$sample/accounts.txt" "$root/"
+ln -s "$sample/plugrepo" "$root/plugrepo"
+
+start_server() { # version minvers
+    stop_server
+    printf '<?xml version="1.0" encoding="UTF-8"?>\n<quordata response="OK"><authapp version="%s" minvers="%s" macpath="updates/MAC/Quorvelan Plugin Manager.app.zip"/></quordata>\n' "$1" "$2" >"$root/version.xml"
+    "$standin" --port "$port" --root "$root" >"$work/server.log" 2>&1 &
+    server=$!
+    for _ in $(seq 100); do
+        grep -q "^Stand-in server on " "$work/server.log" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    echo "the stand-in server did not start:"; cat "$work/server.log"
+    exit 1
+}
+
+stop_server() {
+    [ -n "$server" ] && { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; }
+    server=""
+    : >"$work/server.log"
+}
+
+# A fresh home; with "init" when asked, so no licence agreement covers the page.
+start_manager() { # [with-init]
+    export HOME="$work/home"
+    rm -rf "$HOME"
+    mkdir -p "$HOME/.config/Quorvelan"
+    if [ "${1:-}" = with-init ]; then
+        printf '<?xml version="1.0" encoding="UTF-8"?>\n<Initialisation><eula acceptance="YES"/><local language="English"/></Initialisation>\n' >"$HOME/.config/Quorvelan/init"
+    fi
+    "$program" >"$work/manager.log" 2>&1 &
+    manager=$!
+}
+
+stop_manager() {
+    [ -n "$manager" ] && { kill "$manager" 2>/dev/null; wait "$manager" 2>/dev/null; }
+    manager=""
+}
+
+find_window() { # name [tries of 0.1 s]
+    for _ in $(seq "${2:-100}"); do
+        local id
+        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Clicks a button of an alert window by its place: the buttons sit centred near the bottom.
+click_button() { # window first|second|only
+    local geometry width height x
+    geometry=$(xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+    width=${geometry% *}
+    height=${geometry#* }
+    case "$2" in
+        first) x=$((width / 2 - 45)) ;;
+        second) x=$((width / 2 + 45)) ;;
+        *) x=$((width / 2)) ;;
+    esac
+    xdotool mousemove --window "$1" "$x" $((height - 38)) click 1
+}
+
+# Clicks until the window has gone (a click that lands before the window takes input is lost).
+press_button() { # window first|second|only
+    for _ in $(seq 10); do
+        sleep 0.5
+        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+        click_button "$1" "$2"
+    done
+    sleep 0.5
+    ! xdotool getwindowname "$1" >/dev/null 2>&1
+}
+
+wait_exit() { # pid tries-of-0.1s
+    for _ in $(seq "$2"); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+shot() { import -display "$display" -window root "$shots/$1.png" 2>/dev/null && echo "screenshot: $shots/$1.png"; }
+
+version_requests() { grep -c "ACTION=GET_VERSION" "$work/server.log" 2>/dev/null; }
+
+#==============================================================================
+echo "-- no server: the offline page"
+stop_server
+start_manager with-init
+find_window "$title" >/dev/null || fail "no main window"
+sleep 2
+find_window "Plugin-Manager Update.*" 5 >/dev/null && fail "a prompt without a server"
+kill -0 "$manager" 2>/dev/null && pass "still running without a server" || fail "ended without a server"
+shot no-server
+stop_manager
+
+echo "-- version 3.0: the welcome page"
+start_server 3.0 3.0
+start_manager with-init
+find_window "$title" >/dev/null || fail "no main window"
+for _ in $(seq 50); do [ "$(version_requests)" -ge 1 ] && break; sleep 0.1; done
+sleep 1
+[ "$(version_requests)" -eq 1 ] && pass "one version request" || fail "$(version_requests) version requests"
+find_window "Plugin-Manager Update.*" 5 >/dev/null && fail "a prompt for an older version"
+shot older-version
+stop_manager
+
+echo "-- version 3.23: the offer, over the licence agreement"
+start_server 3.23 3.0
+start_manager
+offer=$(find_window "Plugin-Manager Update Available") && pass "offer shown" || fail "no offer"
+find_window "End User Licence Agreement \(EULA\)" 5 >/dev/null && pass "licence agreement beneath it"
+shot offer
+[ -n "$offer" ] && { press_button "$offer" second || fail "Skip did not close the offer"; }
+sleep 1
+kill -0 "$manager" 2>/dev/null && pass "Skip keeps the program" || fail "Skip ended the program"
+stop_manager
+
+echo "-- minimum 3.23: required; Exit ends the program without init"
+start_server 3.23 3.23
+start_manager
+required=$(find_window "Plugin-Manager Update Required") && pass "required prompt shown" || fail "no required prompt"
+shot required
+[ -n "$required" ] && press_button "$required" second
+if wait_exit "$manager" 100; then pass "Exit ended the program"; else fail "Exit did not end the program"; fi
+[ -e "$HOME/.config/Quorvelan/init" ] && fail "init written after Exit" || pass "no init after Exit"
+grep -q "/plugrepo/" "$work/server.log" && fail "an archive was requested after Exit"
+stop_manager
+
+echo "-- Install: download, hand-over, the new copy starts"
+start_server 3.23 3.0
+start_manager
+offer=$(find_window "Plugin-Manager Update Available") || fail "no offer"
+[ -n "$offer" ] && { press_button "$offer" first || fail "Install did not close the offer"; }
+done_box=$(find_window "Download Complete" 600) && pass "download complete" || fail "no Download Complete box"
+shot download-complete
+[ -n "$done_box" ] && press_button "$done_box" only
+old=$manager
+if wait_exit "$manager" 100; then pass "the program ended after the download"; else fail "the program did not end"; fi
+manager=""
+for _ in $(seq 100); do [ -x "$installed" ] && cmp -s "$installed" "$program" && break; sleep 0.1; done
+cmp -s "$installed" "$program" && pass "/Applications holds the served program" || fail "/Applications does not hold the served program"
+[ -x "$(dirname "$installed")/quorvelan-privileged-helper" ] && pass "the helper beside it" || fail "no helper beside it"
+temp="$HOME/.config/Quorvelan/temp"
+for _ in $(seq 50); do [ ! -e "$temp/Quorvelan Plugin Manager.app.zip" ] && [ ! -e "$temp/Quorvelan Plugin Manager.app" ] && break; sleep 0.1; done
+[ -e "$temp/Quorvelan Plugin Manager.app.zip" ] && fail "the archive is still in temp"
+[ -e "$temp/Quorvelan Plugin Manager.app" ] && fail "the unpacked bundle is still in temp"
+window=""
+for _ in $(seq 150); do
+    for id in $(xdotool search --name "^${title}\$" 2>/dev/null); do
+        [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$old" ] && continue
+        if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: 785x480"; then window=$id; break 2; fi
+    done
+    sleep 0.1
+done
+[ -n "$window" ] && pass "the new copy shows its 785 x 480 window" || fail "the new copy shows no window"
+newpid=$(xdotool getwindowpid "$window" 2>/dev/null)
+[ -n "$newpid" ] && [ "$(readlink "/proc/$newpid/exe")" = "$installed" ] && pass "started from /Applications" || fail "the window is not the new copy's"
+shot new-copy
+[ -n "$newpid" ] && kill "$newpid" 2>/dev/null
+
+stop_server
+if [ "$failures" -eq 0 ]; then echo "PASS"; else echo "$failures FAILED"; exit 1; fi

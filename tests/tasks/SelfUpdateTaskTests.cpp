@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include "app/ProgramValues.h"
+#include "catalogue/BundleFixtures.h"
+#include "catalogue/PluginFolders.h"
+#include "localisation/Languages.h"
+#include "platform/ProcessRunner.h"
+#include "support/ModalDriver.h"
+#include "support/UpdateServerFixture.h"
+#include "support/TestEnvironment.h"
+#include "tasks/TaskWindow.h"
+#include "tasks/updateapp/TaskWindow.h"
+
+namespace
+{
+// Watches the task window while it is up: its title and buttons; presses "Cancel"
+// once the bar has moved when asked to.
+struct TaskWatcher : private juce::Timer
+{
+    explicit TaskWatcher (bool cancelOnceMoving)
+        : cancel (cancelOnceMoving)
+    {
+        startTimer (5);
+    }
+
+    ~TaskWatcher() override { stopTimer(); }
+
+    void timerCallback() override
+    {
+        auto* modal = juce::Component::getCurrentlyModalComponent();
+        auto* bar = modal != nullptr ? ModalDriver::findProgressBar (*modal) : nullptr;
+
+        if (bar == nullptr)
+            return;
+
+        title = ModalDriver::getTitle (*modal);
+        buttons = ModalDriver::getButtonTexts (*modal);
+
+        if (cancel && ModalDriver::getProgressValue (*bar) > 0.0)
+        {
+            cancel = false;
+            ModalDriver::pressButton (*modal, "Cancel");
+        }
+    }
+
+    bool cancel;
+    juce::String title;
+    juce::StringArray buttons;
+};
+
+struct UpdateRun
+{
+    updateapp::TaskWindow::Outcome outcome;
+    bool finished = false;
+    int launches = 0;
+    juce::StringArray boxTitles, boxMessages;
+    juce::String windowTitle, url;
+    juce::StringArray windowButtons;
+    juce::String status;
+};
+
+class SelfUpdateOnline : public UpdateServerFixture
+{
+protected:
+    UpdateRun runUpdate (float version = 3.5f, bool cancel = false)
+    {
+        UpdateRun run;
+        ModalDriver driver;
+        driver.pressWhenModalAppears (TRANS ("OK"));
+        TaskWatcher watcher (cancel);
+
+        updateapp::TaskWindow task (repositoryBaseUrl + macPath, version);
+        task.setLauncher ([&run]
+                          { ++run.launches; });
+        run.finished = task.runThread (TaskWindow::priority);
+        TestEnvironment::runFor (50);
+
+        run.outcome = task.getOutcome();
+        run.url = task.downloadUrl;
+        run.boxTitles = driver.seenTitles;
+        run.boxMessages = driver.seenMessages;
+        run.windowTitle = watcher.title;
+        run.windowButtons = watcher.buttons;
+        run.status = task.getStatusText();
+        return run;
+    }
+
+    // The archive in a few pieces, so the task window stays up long enough to be looked at.
+    void serveSlowly()
+    {
+        StandInServer::Behaviour pieces;
+        pieces.trickleBytes = 1000;
+        pieces.trickleIntervalMs = 50;
+        server.setBehaviour (archivePath, pieces);
+    }
+};
+
+class SelfUpdatePrivateOnline : public InPrivateRootOnly<SelfUpdateOnline>
+{
+};
+} // namespace
+
+TEST_F (SelfUpdateOnline, WholeArchiveIsKeptThenHandedOver)
+{
+    serveBundle();
+    serveSlowly();
+
+    // An unpacked bundle of an earlier attempt never passes for this one.
+    const auto stale = updateapp::TaskWindow::getUnpackedBundle();
+    ASSERT_TRUE (stale.getChildFile ("Contents/old").create());
+
+    auto run = runUpdate (3.5f);
+
+    EXPECT_TRUE (run.finished);
+    EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::downloaded);
+    EXPECT_EQ (run.launches, 1);
+    EXPECT_EQ (run.boxTitles, juce::StringArray ("Download Complete"));
+    EXPECT_EQ (run.boxMessages, juce::StringArray (TRANS ("MSG_DOWNLOAD_COMPLETE_WILL_QUIT_PASSWORD")));
+    EXPECT_TRUE (run.boxMessages[0].startsWith ("The download is complete."));
+    EXPECT_EQ (run.windowTitle, "Downloading Update...");
+    EXPECT_TRUE (run.windowButtons.contains ("Cancel"));
+    EXPECT_EQ (run.status, "Quorvelan Plug-in Manager v3.50");
+
+    EXPECT_EQ (getRequestPaths(), std::vector<std::string>{ "/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip" });
+    EXPECT_TRUE (run.url.endsWith ("/plugrepo/updates/MAC/Quorvelan%20Plugin%20Manager.app.zip"));
+    EXPECT_FALSE (stale.exists());
+
+    juce::MemoryBlock served, kept;
+    ASSERT_TRUE (servedArchive().loadFileAsData (served));
+    ASSERT_TRUE (updateapp::TaskWindow::getArchiveFile().loadFileAsData (kept));
+    EXPECT_EQ (kept, served);
+
+    EXPECT_EQ (updateapp::TaskWindow::makeStatusText (3.221f), "Quorvelan Plug-in Manager v3.22");
+}
+
+TEST_F (SelfUpdateOnline, ArchiveThatDoesNotArriveWholeIsAFailure)
+{
+    using Delivery = StandInServer::Delivery;
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> prepare;
+    };
+
+    const std::vector<Case> cases{
+        { "no length", [this]
+          { serveBundle(); server.setBehaviour (archivePath, { Delivery::withoutLength }); } },
+        { "truncated", [this]
+          { serveBundle(); server.setBehaviour (archivePath, { Delivery::truncated, 1500 }); } },
+        { "dropped", [this]
+          { serveBundle(); server.setBehaviour (archivePath, { Delivery::dropConnection }); } },
+        { "missing", [] {} },
+        { "error page with a length", [this]
+          { server.setReply (archivePath, { 404, "<html><body>Not found</body></html>", "text/html" }); } },
+        { "not a zip", [this]
+          { server.setReply (archivePath, { 200, std::string (5000, 'x'), "application/zip" }); } },
+        { "zip without the bundle", [this]
+          {
+              servedArchive().getParentDirectory().createDirectory();
+              BundleFixtures::writeBundleArchive (servedArchive(), "Other.app", "3.5", juce::MemoryBlock (100, true));
+          } },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        server.clearScripts();
+        servedArchive().deleteFile();
+        c.prepare();
+
+        auto run = runUpdate();
+
+        EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::failed);
+        EXPECT_EQ (run.launches, 0);
+        EXPECT_EQ (run.boxTitles, juce::StringArray ("Download failed"));
+        EXPECT_EQ (run.boxMessages, juce::StringArray ("There was a problem downloading the update. Please try again or contact Quorvelan if the problem persists."));
+    }
+}
+
+TEST_F (SelfUpdateOnline, NoServerIsAFailure)
+{
+    server.stop();
+    auto run = runUpdate();
+
+    EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::failed);
+    EXPECT_EQ (run.launches, 0);
+    EXPECT_EQ (run.boxTitles, juce::StringArray ("Download failed"));
+}
+
+TEST_F (SelfUpdateOnline, CancelInTheMiddleShowsNothingAndKeepsThePartialArchive)
+{
+    serveBundle (20000);
+    StandInServer::Behaviour trickle;
+    trickle.trickleBytes = 1500;
+    trickle.trickleIntervalMs = 100;
+    server.setBehaviour (archivePath, trickle);
+
+    auto run = runUpdate (3.5f, true);
+
+    EXPECT_FALSE (run.finished);
+    EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::cancelled);
+    EXPECT_EQ (run.launches, 0);
+    EXPECT_TRUE (run.boxTitles.isEmpty());
+
+    const auto partial = updateapp::TaskWindow::getArchiveFile();
+    EXPECT_TRUE (partial.existsAsFile());
+    EXPECT_GT (partial.getSize(), 0);
+    EXPECT_LT (partial.getSize(), servedArchive().getSize());
+}
+
+TEST_F (SelfUpdateOnline, SpanishTextsWithCancelAsItStands)
+{
+    serveBundle();
+    serveSlowly();
+    setLanguage (1);
+    auto run = runUpdate (3.5f);
+    setLanguage (0);
+
+    EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::downloaded);
+    EXPECT_EQ (run.windowTitle, "Descargando actualización...");
+    EXPECT_TRUE (run.windowButtons.contains ("Cancel"));
+    EXPECT_EQ (run.boxTitles, juce::StringArray ("Descarga completada"));
+    EXPECT_EQ (run.launches, 1);
+}
+
+TEST_F (SelfUpdatePrivateOnline, FullDiskIsAFailure)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    serveBundle (200000);
+    const juce::File temp (getTempFolderPath());
+    ASSERT_TRUE (temp.createDirectory());
+    ASSERT_EQ (ProcessRunner::runAndWait ({ "/bin/mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", temp.getFullPathName() }), 0);
+
+    auto run = runUpdate();
+    ProcessRunner::runAndWait ({ "/bin/umount", temp.getFullPathName() });
+
+    EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::failed);
+    EXPECT_EQ (run.launches, 0);
+    EXPECT_EQ (run.boxTitles, juce::StringArray ("Download failed"));
+}
