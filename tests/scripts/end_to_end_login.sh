@@ -32,9 +32,8 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; echo "--- server log"; cat "$work/server.log" 2>/dev/null; echo "--- program log"; cat "$work/program.log" 2>/dev/null; exit 1; }
 
-display=":$(( (RANDOM % 400) + 100 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

@@ -6,12 +6,8 @@ program="$1"
 work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 
-# Xvfb picks a free display and names it once it accepts connections.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-read -r -t 60 number <&3 || { echo "FAIL: no virtual display"; exit 1; }
-display=":$number"
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display
 
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME

@@ -27,9 +27,8 @@ fail() {
     exit 1
 }
 
-display=":$(( (RANDOM % 400) + 100 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME
 # The licence was accepted on an earlier start.

@@ -35,10 +35,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=":$(( (RANDOM % 400) + 100 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-sleep 1
+. "$(dirname "$0")/virtual_display.sh"
+start_virtual_display
 export DISPLAY="$display"
 unset XDG_CONFIG_HOME
 
