@@ -48,8 +48,9 @@ bool isInPrivateRoot();
 // True when this process may make that namespace (it runs as root).
 bool canMakePrivateRoot();
 
-// Runs the current test again inside that namespace (needs root).
-ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 120000);
+// Runs the current test again inside that namespace (needs root). The time-out only guards
+// against a hang: ctest bounds each test.
+ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 900000);
 } // namespace TestEnvironment
 
 // Put first in a test that uses the program's absolute folders: outside the private namespace it
