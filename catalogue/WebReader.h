@@ -17,8 +17,8 @@ public:
     // False when no connection could be made or the task was cancelled.
     bool connect();
 
-    // After connect: appends everything up to the stream's end; false when cancelled, or when the
-    // reply goes on beyond maxBytes (what was read is then dropped again).
+    // After connect: appends everything up to the stream's end; false (appending nothing) when
+    // cancelled, when the reply was cut short, or when it goes on beyond maxBytes.
     bool readAll (juce::MemoryBlock& destination, juce::int64 maxBytes);
 
     // After connect, the reply as a stream: its total length is -1 when the server sent none,
