@@ -69,6 +69,10 @@ bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
         received.write (buffer.get(), (size_t) numRead);
     }
 
+    // A reply cut short (a broken connection, a stalled server given up) is no reply.
+    if (stream.isError())
+        return false;
+
     destination.append (received.getData(), received.getDataSize());
     return ! cancelled;
 }

@@ -19,8 +19,8 @@ public:
     // False when no connection could be made or the task was cancelled.
     bool connect();
 
-    // After connect: appends everything up to the stream's end; false when cancelled, or when the
-    // reply goes on beyond maxBytes (what was read is then dropped again).
+    // After connect: appends everything up to the stream's end; false (appending nothing) when
+    // cancelled, when the reply was cut short, or when it goes on beyond maxBytes.
     bool readAll (juce::MemoryBlock& destination, juce::int64 maxBytes);
 
     // After connect: the reply's HTTP status, 0 when there is none.

@@ -12,7 +12,7 @@ ConnectionThread::~ConnectionThread() = default;
 
 void ConnectionThread::run()
 {
-    setProgress (0.0);
+    // The bar's only writer is the mirror, on the message thread.
     *buildProgress.getValuePointer() = 0.0;
     setStatusMessage (TRANS ("TXT_CONNECTING"));
     ProductCatalogue::getInstance().requestComponents (buildProgress.getValuePointer(), this);

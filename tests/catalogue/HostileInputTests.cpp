@@ -137,6 +137,12 @@ using HostileServerOnline = ServerFixture;
 
 TEST_F (HostileServerOnline, DeepAndOverlongRepliesAreFailedRequests)
 {
+    // 16 MB may take a checking build longer than the usual wait; the wait is not what is tested.
+    const auto usualWait = ServerRequest::getMessageThreadTimeoutMs();
+    ServerRequest::setMessageThreadTimeoutMs (600000);
+    const std::unique_ptr<void, std::function<void (void*)>> restoreWait (this, [usualWait] (void*)
+                                                                          { ServerRequest::setMessageThreadTimeoutMs (usualWait); });
+
     auto& catalogue = ProductCatalogue::getInstance();
     const auto product = BundleFixtures::productXml (1, "One", "1.0", 1);
 

@@ -48,9 +48,10 @@ bool isInPrivateRoot();
 // True when this process may make that namespace (it runs as root).
 bool canMakePrivateRoot();
 
-// Runs the current test again inside that namespace (needs root). With its own process space the
-// test sees only the processes it started, and none of them outlives it.
-ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 120000, bool ownProcessSpace = false);
+// Runs the current test again inside that namespace (needs root). The time-out only guards
+// against a hang: ctest bounds each test. With its own process space the test sees only the
+// processes it started, and none of them outlives it.
+ChildResult runCurrentTestInPrivateRoot (int timeoutMs = 900000, bool ownProcessSpace = false);
 } // namespace TestEnvironment
 
 // Put first in a test that uses the program's absolute folders: outside the private namespace it

@@ -232,8 +232,12 @@ TEST (DownloadThread, BarShowsTheShareOfTheArchiveRead)
     ASSERT_NE (bar, nullptr);
 
     EXPECT_TRUE (download.downloadAndUnpack (alpha));
+    EXPECT_TRUE (TestEnvironment::runUntil ([bar]
+                                            { return ModalDriver::getProgressValue (*bar) == 1.0; },
+                                            600000))
+        << "the bar shows the share read";
     TestEnvironment::runFor (200);
-    EXPECT_DOUBLE_EQ (ModalDriver::getProgressValue (*bar), 1.0) << "the bar keeps the share read, whatever else refreshes the window";
+    EXPECT_DOUBLE_EQ (ModalDriver::getProgressValue (*bar), 1.0) << "and keeps it, whatever else refreshes the window";
     EXPECT_EQ (download.getStatusLog(), juce::StringArray ("Installing from Disk:\nAlpha VST"));
     EXPECT_EQ (juce::File (temp() + "/Alpha.vst/Contents/MacOS/binary").getSize(), (juce::int64) code.getSize());
 
