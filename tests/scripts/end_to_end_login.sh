@@ -42,7 +42,6 @@ settings="$HOME/.config/Quorvelan"
 mkdir -p "$settings"
 touch "$settings/init"            # the licence agreement was accepted earlier
 loginfile="$settings/login"
-title="Quorvelan Plug-in Manager v3.22"
 step=0
 
 shot() {
@@ -105,16 +104,7 @@ wait_for_request() {
 start_program() {
     "$program" >"$work/program.log" 2>&1 &
     pid=$!
-    window=""
-    for _ in $(seq 200); do
-        for candidate in $(xdotool search --name "^${title}\$" 2>/dev/null); do
-            if xdotool getwindowgeometry "$candidate" 2>/dev/null | grep -q "Geometry: 785x480"; then
-                window="$candidate"
-                break 2
-            fi
-        done
-        sleep 0.1
-    done
+    window=$(find_main_window 200)
     [ -n "$window" ] || fail "no main window"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     # The window's title bar belongs to the window manager (none here): the content fills it.

@@ -48,17 +48,7 @@ for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sl
 "$program" >"$work/program.log" 2>&1 &
 pid=$!
 
-title="Quorvelan Plug-in Manager v3.22"
-main=""
-for _ in $(seq 100); do
-    for window in $(xdotool search --name "^${title}\$" 2>/dev/null); do
-        if xdotool getwindowgeometry "$window" 2>/dev/null | grep -q "Geometry: 785x480"; then
-            main="$window"
-            break 2
-        fi
-    done
-    sleep 0.1
-done
+main=$(find_main_window 100)
 [ -n "$main" ] || fail "no main window"
 
 step=0
