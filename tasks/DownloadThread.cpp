@@ -9,6 +9,7 @@
 #include "platform/PlatformFiles.h"
 #include "tasks/ArchiveFile.h"
 #include "tasks/ArchiveUnpacker.h"
+#include "tasks/BackgroundUnpacker.h"
 #include "tasks/InstallPaths.h"
 #include "tasks/TaskWindow.h"
 
@@ -137,14 +138,27 @@ void DownloadThread::run()
         {
             setStatus ("TXT_PREPARING_INSTALLATION");
 
+            // Each archive is unpacked while the next one is fetched.
+            BackgroundUnpacker unpacker (getTempFolderPath());
+            std::vector<juce::String> fetched;
+
             for (auto& task : tasks)
             {
                 if (threadShouldExit())
                     break;
 
                 for (auto* component : selectComponents (task))
-                    downloadAndUnpack (*component);
+                {
+                    unpacker.add (component->name, fetchArchive (*component));
+                    fetched.push_back (component->name);
+                }
             }
+
+            unpacker.waitUntilDone();
+
+            for (auto& name : fetched)
+                if (unpacker.hasUnpacked (name))
+                    unpackedThisRun.insert (name);
         }
         else
         {
@@ -205,6 +219,19 @@ void DownloadThread::run()
 //==============================================================================
 bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 {
+    BackgroundUnpacker unpacker (getTempFolderPath());
+    unpacker.add (component.name, fetchArchive (component));
+    unpacker.waitUntilDone();
+
+    if (! unpacker.hasUnpacked (component.name))
+        return false;
+
+    unpackedThisRun.insert (component.name);
+    return true;
+}
+
+std::unique_ptr<ArchiveFile> DownloadThread::fetchArchive (const ComponentRecord& component)
+{
     showProgress (0.0);
 
     std::unique_ptr<juce::InputStream> source;
@@ -215,7 +242,7 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         setStatus ("TXT_DOWNLOADiNG_AND_INSTALLING", &component);
 
         if (! webReader->connect())
-            return false;
+            return {};
 
         source = std::move (webReader);
     }
@@ -225,22 +252,18 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         setStatus ("TXT_INSTALLING_FROM_DISK", &component);
 
         if (source == nullptr)
-            return false;
+            return {};
     }
 
     const auto totalLength = source->getTotalLength();
     const auto temp = getTempFolderPath();
-
-    // An earlier run's copy must never pass for this run's; a link left there is removed itself,
-    // never followed.
     juce::File (temp).createDirectory();
-    juce::File (InstallPaths::join (temp, component.name)).deleteRecursively();
 
     // Read until the stream is exhausted: a network stream's short reads are not its end. What
     // is read never grows beyond the bound, nor beyond what the disk can hold. The archive goes
-    // to a file as it arrives, and the file is removed on leaving, whole or not.
+    // to a file as it arrives, and the file is removed with the object, whole or not.
     const auto limit = ArchiveUnpacker::getArchiveByteLimit (temp);
-    ArchiveFile archive ((juce::File (temp)));
+    auto archive = std::make_unique<ArchiveFile> (juce::File (temp));
     char buffer[readBlockSize];
     bool withinLimit = totalLength <= limit;
 
@@ -251,32 +274,26 @@ bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
         if (numRead <= 0)
             break;
 
-        if (archive.getSize() + numRead > limit)
+        if (archive->getSize() + numRead > limit)
         {
             withinLimit = false;
             break;
         }
 
-        if (! archive.append (buffer, (size_t) numRead))
+        if (! archive->append (buffer, (size_t) numRead))
             break;
 
         if (totalLength > 0)
-            showProgress ((double) archive.getSize() / (double) totalLength);
+            showProgress ((double) archive->getSize() / (double) totalLength);
     }
 
-    const bool written = archive.finishWriting();
-    const bool complete = written && withinLimit && (totalLength < 0 || archive.getSize() == totalLength);
+    const bool written = archive->finishWriting();
+    const bool complete = written && withinLimit && (totalLength < 0 || archive->getSize() == totalLength);
 
-    if (! complete || archive.getSize() == 0)
-        return false;
+    if (! complete || archive->getSize() == 0)
+        return {};
 
-    juce::FileInputStream archiveStream (archive.getFile());
-
-    if (! archiveStream.openedOk() || ! ArchiveUnpacker::unpack (archiveStream, temp, component.name))
-        return false;
-
-    unpackedThisRun.insert (component.name);
-    return true;
+    return archive;
 }
 
 bool DownloadThread::isNewCopyReady (const ComponentRecord& component) const

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+class ArchiveFile;
 class ComponentRecord;
 
 // The install, update and uninstall task window: fetches and unpacks every component archive of
@@ -54,6 +55,8 @@ public:
 
 private:
     std::vector<ComponentRecord*> selectComponents (const InstallTask& task) const;
+    // Fetches one archive into a file of the temporary folder; null unless it arrived whole.
+    std::unique_ptr<ArchiveFile> fetchArchive (const ComponentRecord& component);
     bool isNewCopyReady (const ComponentRecord& component) const;
     void setStatus (const juce::String& key, const ComponentRecord* component = nullptr);
     void showProgress (double value);
