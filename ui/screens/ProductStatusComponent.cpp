@@ -109,10 +109,7 @@ void ProductStatusComponent::runProductTask (int productId, const juce::StringAr
 
     // The refresh deletes the table's buttons, the clicked one among them.
     if (auto* screen = productStatusComponentInstance)
-    {
         screen->refreshStatus();
-        screen->repaint();
-    }
 }
 
 void ProductStatusComponent::refreshStatus()
@@ -125,6 +122,9 @@ void ProductStatusComponent::refreshStatus()
                              catalogue.anyNotFullyInstalled() ? 1 : 0,
                              catalogue.anyUpdateAvailable() ? 1 : 0,
                              catalogue.anyInstalled() ? 1 : 0);
+
+    // A task window that has just closed can leave its image on the screen until the next event.
+    repaint();
 }
 
 //==============================================================================
