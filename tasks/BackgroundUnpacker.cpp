@@ -25,7 +25,8 @@ void BackgroundUnpacker::add (const juce::String& componentName, std::unique_ptr
 
 void BackgroundUnpacker::unpackInOrder (const juce::String& componentName, ArchiveFile* archive)
 {
-    // An earlier run's copy must never pass for this run's.
+    // An earlier copy must never pass for this one.
+    unpacked.erase (componentName);
     juce::File (InstallPaths::join (folder, componentName)).deleteRecursively();
 
     if (archive == nullptr)

@@ -27,7 +27,7 @@ public:
     // Waits for the job under way; afterwards the results below are complete.
     void waitUntilDone();
 
-    // True when the component's archive was unpacked whole. Only valid after waitUntilDone().
+    // True when the component's latest archive was unpacked whole. Only valid after waitUntilDone().
     bool hasUnpacked (const juce::String& componentName) const;
 
 private:

@@ -27,6 +27,7 @@ DownloadThread::DownloadThread (const juce::OwnedArray<InstallTask>& taskList, b
     : juce::ThreadWithProgressWindow ({}, true, true, waitForRunToEnd, TaskWindow::cancelButtonText)
     , installMode (install)
     , authorizationOptions (options)
+    , unpacker (getTempFolderPath())
 {
     for (auto* task : taskList)
         tasks.push_back (*task);
@@ -139,26 +140,16 @@ void DownloadThread::run()
             setStatus ("TXT_PREPARING_INSTALLATION");
 
             // Each archive is unpacked while the next one is fetched.
-            BackgroundUnpacker unpacker (getTempFolderPath());
-            std::vector<juce::String> fetched;
-
             for (auto& task : tasks)
             {
                 if (threadShouldExit())
                     break;
 
                 for (auto* component : selectComponents (task))
-                {
                     unpacker.add (component->name, fetchArchive (*component));
-                    fetched.push_back (component->name);
-                }
             }
 
             unpacker.waitUntilDone();
-
-            for (auto& name : fetched)
-                if (unpacker.hasUnpacked (name))
-                    unpackedThisRun.insert (name);
         }
         else
         {
@@ -219,15 +210,9 @@ void DownloadThread::run()
 //==============================================================================
 bool DownloadThread::downloadAndUnpack (const ComponentRecord& component)
 {
-    BackgroundUnpacker unpacker (getTempFolderPath());
     unpacker.add (component.name, fetchArchive (component));
     unpacker.waitUntilDone();
-
-    if (! unpacker.hasUnpacked (component.name))
-        return false;
-
-    unpackedThisRun.insert (component.name);
-    return true;
+    return unpacker.hasUnpacked (component.name);
 }
 
 std::unique_ptr<ArchiveFile> DownloadThread::fetchArchive (const ComponentRecord& component)
@@ -301,7 +286,7 @@ bool DownloadThread::isNewCopyReady (const ComponentRecord& component) const
     const auto temp = getTempFolderPath();
     const auto newCopy = InstallPaths::join (temp, component.name);
 
-    return unpackedThisRun.count (component.name) > 0 && InstallPaths::isStrictlyInside (newCopy, temp)
+    return unpacker.hasUnpacked (component.name) && InstallPaths::isStrictlyInside (newCopy, temp)
            && PlatformFiles::existsWithoutFollowing (newCopy);
 }
 

@@ -2,14 +2,13 @@
 
 #include "catalogue/InstallTask.h"
 #include "platform/PlatformAuthorization.h"
+#include "tasks/BackgroundUnpacker.h"
 #include "tasks/ProgressMirror.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <set>
 #include <vector>
 
-class ArchiveFile;
 class ComponentRecord;
 
 // The install, update and uninstall task window: fetches and unpacks every component archive of
@@ -67,7 +66,7 @@ private:
     std::vector<InstallTask> tasks;
     std::unique_ptr<PlatformAuthorization> rightsRef;
     PlatformAuthorization::Options authorizationOptions;
-    std::set<juce::String> unpackedThisRun;
+    BackgroundUnpacker unpacker;
     bool rightsRequested = false;
     std::atomic<bool> cancelPressed{ false };
     juce::Button* cancelButton = nullptr;
