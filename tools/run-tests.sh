@@ -6,6 +6,9 @@
 #                                          build-asan/, every test
 #   tools/run-tests.sh --thread-sanitize   ThreadSanitizer build in build-tsan/, the task-window
 #                                          and stand-in server tests
+#   tools/run-tests.sh --fuzz SECONDS      libFuzzer build (clang, AddressSanitizer + UBSan) in
+#                                          build-fuzz/; runs every target of tests/fuzz for SECONDS,
+#                                          all at once; findings go to build-fuzz/findings/
 #
 # Tests that use the program's absolute plug-in folders run themselves again as root in a private
 # mount namespace (tests/scripts/in_private_root.sh); run as another user they are skipped.
@@ -16,6 +19,7 @@ mode=plain
 case "${1:-}" in
     --sanitize) mode=asan; shift ;;
     --thread-sanitize) mode=tsan; shift ;;
+    --fuzz) mode=fuzz; seconds="${2:?--fuzz needs a number of seconds}"; shift 2 ;;
 esac
 
 tools/install-packages.sh
@@ -27,6 +31,10 @@ if [ "$mode" = plain ]; then
 fi
 
 here=$(pwd)
+
+if [ "$mode" = fuzz ]; then
+    exec tools/run-fuzzers.sh "$seconds"
+fi
 
 if [ "$mode" = asan ]; then
     folder=build-asan
