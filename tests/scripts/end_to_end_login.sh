@@ -3,18 +3,17 @@
 # update check -> welcome page -> login with "remember" -> product status (left as it comes up);
 # a restart with the remembered login; a wrong password; then, with the server stopped and the
 # sample copied as the offline repository, the offline page and "Continue in offline mode". Runs
-# as root inside the private namespace (tests/scripts/in_private_root.sh), on a display of its
-# own, with a home folder of its own. A screenshot is kept for each step in $QUORVELAN_E2E_SHOTS
-# (or a temp folder).
+# as root inside tests/scripts/isolated.sh (it starts itself there), on a display of its own under
+# a window manager, with a home folder of its own. A screenshot is kept for each step in
+# $QUORVELAN_E2E_SHOTS (or a temp folder).
 #
 # usage: end_to_end_login.sh PROGRAM STANDIN_SERVER SAMPLE_FOLDER PORT
 set -u
+[ -n "${QUORVELAN_ISOLATED:-}" ] || exec "$(dirname "$0")/isolated.sh" "$0" "$@"
 program="$1"
 standin="$2"
 sample="$3"
 port="$4"
-
-[ -n "${QUORVELAN_IN_PRIVATE_ROOT:-}" ] || { echo "run inside tests/scripts/in_private_root.sh"; exit 1; }
 
 work=$(mktemp -d)
 shots="${QUORVELAN_E2E_SHOTS:-$work/shots}"
@@ -22,9 +21,11 @@ mkdir -p "$shots"
 pid=""
 server=""
 xvfb=""
+window_manager=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
     [ -n "$server" ] && kill "$server" 2>/dev/null
+    [ -n "$window_manager" ] && kill "$window_manager" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
@@ -34,9 +35,9 @@ fail() { echo "FAIL: $*"; echo "--- server log"; cat "$work/server.log" 2>/dev/n
 
 . "$(dirname "$0")/virtual_display.sh"
 start_virtual_display
+start_window_manager
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 settings="$HOME/.config/Quorvelan"
 mkdir -p "$settings"
@@ -44,10 +45,16 @@ touch "$settings/init"            # the licence agreement was accepted earlier
 loginfile="$settings/login"
 step=0
 
+# A screenshot of the whole display; notes where the main window's content was in it.
+capture() {
+    import -window root "$last" || fail "no screenshot"
+    window_origin "$window"
+}
+
 shot() {
     step=$((step + 1))
     last="$shots/$(printf '%02d' "$step")-$1.png"
-    import -window root "$last" || fail "no screenshot"
+    capture
     echo "screenshot: $last"
 }
 
@@ -64,7 +71,7 @@ expect_brightness() {
         value=$(brightness "$1" "$2" "$3" "$4")
         awk -v v="$value" -v limit="$6" -v op="$5" 'BEGIN { exit !((op == "lt") ? (v < limit) : (v > limit)) }' && return 0
         sleep 0.5
-        import -window root "$last" || fail "no screenshot"
+        capture
     done
     fail "$7 (brightness $value at $1,$2 $3x$4 in $last)"
 }
@@ -100,16 +107,12 @@ wait_for_request() {
     fail "no request matching '$1'"
 }
 
-# The window's content origin, once a 785 x 480 window so titled is up.
+# Starts the program and waits until its 785 x 480 main window is up ($window).
 start_program() {
     "$program" >"$work/program.log" 2>&1 &
     pid=$!
     window=$(find_main_window 200)
     [ -n "$window" ] || fail "no main window"
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    # The window's title bar belongs to the window manager (none here): the content fills it.
-    originX=$X
-    originY=$Y
 }
 
 stop_program() {
@@ -118,9 +121,9 @@ stop_program() {
     pid=""
 }
 
-# Clicks at a point of the main component.
+# Clicks at a point of the main component (the window manager's frame around it may move it).
 click() {
-    xdotool mousemove $((originX + $1)) $((originY + $2)) click 1
+    xdotool mousemove --window "$window" "$1" "$2" click 1
     sleep 0.3
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a command as root inside a private mount namespace whose root is an overlay of / with empty
-# tmpfs folders over /Library, /Applications and /opt, so tests can use the program's absolute
-# paths without touching the machine's. Nothing is created on the real root and no mount outlives
-# the command.
+# tmpfs folders over /Library, /Applications, /opt and /var/tmp, so tests can use the program's
+# absolute paths without touching the machine's (/var/tmp holds the program's single-instance lock).
+# Nothing is created on the real root and no mount outlives the command. /tmp stays shared (an X
+# display's socket, screenshots); tests/scripts/isolated.sh adds a network and a /tmp of their own.
 set -eu
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -29,7 +30,7 @@ for dir in proc sys dev tmp run; do
     mount --rbind "/$dir" "$scratch/root/$dir"
 done
 
-for dir in Library Applications opt; do
+for dir in Library Applications opt var/tmp; do
     mkdir -p "$scratch/root/$dir"
     mount -t tmpfs tmpfs "$scratch/root/$dir"
 done

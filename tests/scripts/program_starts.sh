@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Starts the real program on a display of its own with a fresh home folder, checks its window,
-# checks that a second start ends at once, then closes the first.
+# Starts the real program on a display of its own, under a window manager, with a fresh home
+# folder, checks its window, checks that a second start ends at once, then closes the first. Runs
+# inside tests/scripts/isolated.sh (it starts itself there), so the single-instance lock is its own.
+# A screenshot of the first start goes to $QUORVELAN_E2E_SHOTS (or a temporary folder).
 set -u
+[ -n "${QUORVELAN_ISOLATED:-}" ] || exec "$(dirname "$0")/isolated.sh" "$0" "$@"
 program="$1"
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null; kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
+shots="${QUORVELAN_E2E_SHOTS:-$work}"
+mkdir -p "$shots"
+pid="" xvfb="" window_manager=""
+trap 'for p in $pid $window_manager $xvfb; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
 
 . "$(dirname "$0")/virtual_display.sh"
 start_virtual_display
+start_window_manager
 
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME
@@ -47,7 +54,7 @@ for _ in $(seq 1 900); do
 done
 [ -n "$eula" ] || fail "no licence agreement on first start"
 
-shot="${QUORVELAN_SCREENSHOT:-$work/first-start.png}"
+shot="$shots/first-start.png"
 import -display "$display" -window root "$shot" || fail "no screenshot"
 echo "screenshot: $shot"
 

@@ -2,7 +2,9 @@
 # A new customer registers in the real program against the standalone stand-in server, then logs
 # in with the new account. Usage: registration_end_to_end.sh PROGRAM STANDIN SAMPLE_FOLDER ORIGIN
 # (ORIGIN is the server address the program was built with, e.g. http://127.0.0.1:47311).
-# Screenshots of every step go to $QUORVELAN_SCREENSHOTS (default: a temporary folder).
+# Runs as root inside tests/scripts/isolated.sh (it starts itself there), on a display of its own
+# under a window manager. Screenshots of every step go to $QUORVELAN_E2E_SHOTS (default: a
+# temporary folder).
 set -u
 program="$1"
 standin="$2"
@@ -14,11 +16,12 @@ case "$4" in
     http://127.0.0.1:*) ;;
     *) echo "SKIP: built against $4, not a local stand-in"; exit 77 ;;
 esac
+[ -n "${QUORVELAN_ISOLATED:-}" ] || exec "$(dirname "$0")/isolated.sh" "$0" "$@"
 work=$(mktemp -d)
-shots="${QUORVELAN_SCREENSHOTS:-$work/shots}"
+shots="${QUORVELAN_E2E_SHOTS:-$work/shots}"
 mkdir -p "$shots"
-pid="" server="" xvfb=""
-trap 'for p in $pid $server $xvfb; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+pid="" server="" xvfb="" window_manager=""
+trap 'for p in $pid $server $window_manager $xvfb; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*"
@@ -29,6 +32,7 @@ fail() {
 
 . "$(dirname "$0")/virtual_display.sh"
 start_virtual_display
+start_window_manager
 export DISPLAY="$display" HOME="$work/home"
 unset XDG_CONFIG_HOME
 # The licence was accepted on an earlier start.
@@ -42,8 +46,6 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 grep -q "^Stand-in server on " "$work/server.log" || fail "the stand-in server did not start on port $port"
-
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 
 "$program" >"$work/program.log" 2>&1 &
 pid=$!
@@ -61,7 +63,8 @@ shot() {
     echo "screenshot: $file"
 }
 
-# Clicks at a point of the main window's content (no window manager: the window is the content).
+# Clicks at a point of the main window's content (relative to the window, inside the window
+# manager's frame).
 click() {
     xdotool mousemove --window "$main" "$1" "$2" click 1
     sleep 0.4
@@ -99,8 +102,8 @@ answerAlert() {
     for attempt in 1 2; do
         for _ in $(seq 30); do
             if ! xdotool search --name "^$1\$" >/dev/null 2>&1; then
-                # Without a window manager the first click after an alert only brings the main
-                # window back: spend it on an empty spot.
+                # The first click after an alert may only bring the main window back to the
+                # front: spend it on an empty spot.
                 click 700 380
                 return 0
             fi

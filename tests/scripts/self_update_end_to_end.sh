@@ -3,40 +3,38 @@
 #   no server -> offline page; version 3.0 -> welcome page; 3.23 -> the offer; minimum 3.23 -> the
 #   required prompt, whose Exit ends the program without "init"; Install -> OK -> the program ends,
 #   the new copy lands in /Applications, the download is cleared and the new copy starts.
-# Runs as root in a private mount namespace and process space (so no other running manager holds
-# the hand-over), with a fresh home and the stand-in server on the program's port.
+# Runs as root inside tests/scripts/isolated.sh (it starts itself there: its process space keeps
+# any other running manager from holding the hand-over), on a display of its own under a window
+# manager, with a fresh home and the stand-in server on the program's port. Screenshots go to
+# $QUORVELAN_E2E_SHOTS (or a temporary folder).
 # Usage: self_update_end_to_end.sh PROGRAM STANDIN_SERVER SAMPLE_FOLDER PORT
 set -u
-
-if [ "$(id -u)" -ne 0 ]; then
-    echo "SKIP: needs root for its private namespace"
-    exit 77
-fi
-
-if [ -z "${QUORVELAN_IN_PRIVATE_ROOT:-}" ]; then
-    exec unshare --pid --fork --mount-proc --kill-child "$(dirname "$0")/in_private_root.sh" "$0" "$@"
-fi
+[ -n "${QUORVELAN_ISOLATED:-}" ] || exec "$(dirname "$0")/isolated.sh" "$0" "$@"
 
 program="$1"
 standin="$2"
 sample="$3"
 port="$4"
-shots="${QUORVELAN_E2E_SHOTS:-/tmp/quorvelan-self-update-e2e}"
-mkdir -p "$shots"
 work=$(mktemp -d)
+shots="${QUORVELAN_E2E_SHOTS:-$work/shots}"
+mkdir -p "$shots"
 server=""
 manager=""
+xvfb=""
+window_manager=""
 
 cleanup() {
     [ -n "$manager" ] && kill "$manager" 2>/dev/null
     [ -n "$server" ] && kill "$server" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
+    [ -n "$window_manager" ] && kill "$window_manager" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 . "$(dirname "$0")/virtual_display.sh"
 start_virtual_display
+start_window_manager
 export DISPLAY="$display"
 unset XDG_CONFIG_HOME
 

@@ -1,6 +1,6 @@
-# Sourced by the end-to-end scripts. start_virtual_display starts Xvfb on a display it picks
-# itself (a fixed or random number can collide with another test's display) and sets $display and
-# $xvfb once it accepts connections.
+# Sourced by the end-to-end scripts, which run inside tests/scripts/isolated.sh. start_virtual_display
+# starts Xvfb on a display it picks itself and sets $display and $xvfb once it accepts connections;
+# start_window_manager then starts openbox on it. The caller stops both ($xvfb, $window_manager).
 start_virtual_display() {
     local number
     exec 3<> <(:)
@@ -27,4 +27,27 @@ find_main_window() {
         done
         sleep 0.1
     done
+}
+
+# Sets originX and originY to the screen position of a window's content, inside whatever frame the
+# window manager draws around it (xdotool getwindowgeometry counts the frame's offset twice).
+window_origin() {
+    eval "$(xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Absolute upper-left X: *\(-\{0,1\}[0-9]*\)$/originX=\1/p; s/^ *Absolute upper-left Y: *\(-\{0,1\}[0-9]*\)$/originY=\1/p')"
+}
+
+# Starts a window manager (openbox) on $display, as every desktop has one, and sets $window_manager
+# once it manages the display. Without one, close requests need atoms nobody created, and stacking
+# and repainting after a modal window differ from a customer's desktop.
+start_window_manager() {
+    DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
+    window_manager=$!
+    for _ in $(seq 300); do
+        if xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id # 0x"; then
+            return 0
+        fi
+        kill -0 "$window_manager" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "FAIL: no window manager on $display"
+    exit 1
 }
