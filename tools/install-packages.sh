@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ccache zip unzip pkg-config
     juce-modules-source libgtest-dev
     xvfb xauth x11-utils xdotool imagemagick fonts-liberation
-    libcpp-httplib-dev python3 curl time libexpat1-dev openbox
+    libcpp-httplib-dev python3 curl time libexpat1-dev openbox iproute2
 )
 # Extra packages for one command (the fuzz build's clang) come as arguments.
 packages+=("$@")
