@@ -23,6 +23,16 @@ void PicAndTextButton::resized()
 {
 }
 
+juce::Font PicAndTextButton::getCaptionFont (bool pressed)
+{
+    return ProgramFonts::getFont ("Arial Black", pressed ? 15.8f : 16.2f, juce::Font::plain);
+}
+
+juce::Rectangle<int> PicAndTextButton::getCaptionArea (bool pressed)
+{
+    return pressed ? juce::Rectangle<int> (34, 6, 92, 20) : juce::Rectangle<int> (32, 6, 98, 20);
+}
+
 void PicAndTextButton::paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown)
 {
     // Pressed: opaque, the caption two pixels to the right in a narrower box, the shine inset.
@@ -33,9 +43,8 @@ void PicAndTextButton::paintButton (juce::Graphics& g, bool isMouseOverButton, b
     g.setColour (juce::Colours::black.withAlpha (alpha));
     PicturePainting::fitInto (g, picture, 0, 0, 134, 30);
 
-    auto font = ProgramFonts::getFont ("Arial Black", pressed ? 15.8f : 16.2f, juce::Font::plain);
-    auto box = pressed ? juce::Rectangle<int> (34, 6, 92, 20) : juce::Rectangle<int> (32, 6, 98, 20);
-    PicturePainting::drawCaption (g, getButtonText(), font, juce::Colours::white.withAlpha (alpha), box);
+    PicturePainting::drawCaption (g, getButtonText(), getCaptionFont (pressed), juce::Colours::white.withAlpha (alpha),
+                                  getCaptionArea (pressed));
 
     g.setColour (juce::Colours::black.withAlpha (alpha));
 

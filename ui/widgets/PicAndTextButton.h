@@ -13,6 +13,10 @@ public:
     void resized() override;
     void paintButton (juce::Graphics& g, bool isMouseOverButton, bool isButtonDown) override;
 
+    // The caption's font and box; pressed, it is smaller and two pixels to the right.
+    static juce::Font getCaptionFont (bool pressed);
+    static juce::Rectangle<int> getCaptionArea (bool pressed);
+
 private:
     juce::Image normalPicture, overPicture, downPicture, shinePicture;
 

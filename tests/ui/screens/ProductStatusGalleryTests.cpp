@@ -86,6 +86,23 @@ void saveSelector (FormatSelector& selector, const juce::String& name)
     save (image, name);
 }
 
+// The selector's layouts, in the language of the moment.
+void saveSelectorLayouts (const juce::String& suffix)
+{
+    FormatSelector installAll (true, nullptr);
+    saveSelector (installAll, "selector-install-all" + suffix);
+    FormatSelector uninstallAll (false, nullptr);
+    saveSelector (uninstallAll, "selector-uninstall-all" + suffix);
+    FormatSelector installEcho (true, findProduct ("Quorvelan Echo"));
+    saveSelector (installEcho, "selector-install-one-update-and-missing" + suffix);
+    FormatSelector installChorus (true, findProduct ("Quorvelan Chorus"));
+    saveSelector (installChorus, "selector-install-one-nothing-to-offer" + suffix);
+    FormatSelector uninstallVerb (false, findProduct ("Quorvelan Verb"));
+    saveSelector (uninstallVerb, "selector-uninstall-one-au-only" + suffix);
+    FormatSelector uninstallEcho (false, findProduct ("Quorvelan Echo"));
+    saveSelector (uninstallEcho, "selector-uninstall-one-vst-and-au" + suffix);
+}
+
 const juce::String mixedProducts = product (1, "Quorvelan Echo", "1.2") + product (2, "My Plug", "2.05")
                                    + product (3, "Quorvelan Chorus", "1.0") + product (4, "Quorvelan Verb", "3.1")
                                    + product (5, "Quorvelan Tape", "0.9");
@@ -152,21 +169,7 @@ TEST (ProductStatusGallery, WritesTheScreenItsDialogsAndTheSelectorLayouts)
                                    { return savedDialogs == 6; });
     }
 
-    // The selector's layouts.
-    {
-        FormatSelector installAll (true, nullptr);
-        saveSelector (installAll, "selector-install-all");
-        FormatSelector uninstallAll (false, nullptr);
-        saveSelector (uninstallAll, "selector-uninstall-all");
-        FormatSelector installEcho (true, findProduct ("Quorvelan Echo"));
-        saveSelector (installEcho, "selector-install-one-update-and-missing");
-        FormatSelector installChorus (true, findProduct ("Quorvelan Chorus"));
-        saveSelector (installChorus, "selector-install-one-nothing-to-offer");
-        FormatSelector uninstallVerb (false, findProduct ("Quorvelan Verb"));
-        saveSelector (uninstallVerb, "selector-uninstall-one-au-only");
-        FormatSelector uninstallEcho (false, findProduct ("Quorvelan Echo"));
-        saveSelector (uninstallEcho, "selector-uninstall-one-vst-and-au");
-    }
+    saveSelectorLayouts ({});
 
     // Spanish.
     setLanguage (1);
@@ -184,9 +187,22 @@ TEST (ProductStatusGallery, WritesTheScreenItsDialogsAndTheSelectorLayouts)
         dynamic_cast<juce::Button*> (shown.page()->getTable().getCellComponent (ProductStatusTableModel::uninstallColumn, 0))->triggerClick();
         TestEnvironment::runUntil ([&]
                                    { return savedDialogs == 9; });
+
+        saveDialogs (driver, { "dialog-table-install-spanish" }, savedDialogs);
+        dynamic_cast<juce::Button*> (shown.page()->getTable().getCellComponent (ProductStatusTableModel::installColumn, 0))->triggerClick();
+        TestEnvironment::runUntil ([&]
+                                   { return savedDialogs == 10; });
+
+        saveDialogs (driver, { "dialog-uninstall-all-spanish" }, savedDialogs);
+        shown.page()->uninstallAll();
+
+        saveDialogs (driver, { "dialog-install-all-download-mode-spanish" }, savedDialogs);
+        shown.page()->setDownloadMode (true);
+        shown.page()->installAllAvailable();
     }
+    saveSelectorLayouts ("-spanish");
     setLanguage (0);
 
-    EXPECT_EQ (savedDialogs, 9);
-    EXPECT_GE (galleryFolder().getNumberOfChildFiles (juce::File::findFiles, "*.png"), 20);
+    EXPECT_EQ (savedDialogs, 12);
+    EXPECT_GE (galleryFolder().getNumberOfChildFiles (juce::File::findFiles, "*.png"), 29);
 }

@@ -87,7 +87,7 @@ TEST (BulkButtonBar, CreatesSixDisabledButtonsInIndexOrder)
     spanish.createButtons (&spanishScreen, nullptr);
     setLanguage (0);
     EXPECT_EQ (spanish.getButton (3)->getButtonText(), "Instalar todo");
-    EXPECT_EQ (spanish.getButton (5)->getButtonText(), "Desinstalar todo");
+    EXPECT_EQ (spanish.getButton (5)->getButtonText(), "Desinstalar");
 
     // Deleting takes them out of the screen.
     bar.deleteButtons();
