@@ -30,6 +30,19 @@ CURL* asEasy (void* handle)
 {
     return static_cast<CURL*> (handle);
 }
+
+// The first request speaks only http or https, and a redirect only the schemes given.
+bool restrictSchemes (CURL* handle, const char* redirectSchemes)
+{
+#if LIBCURL_VERSION_NUM >= 0x075500
+    return curl_easy_setopt (handle, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
+           && curl_easy_setopt (handle, CURLOPT_REDIR_PROTOCOLS_STR, redirectSchemes) == CURLE_OK;
+#else
+    const long redirects = std::strcmp (redirectSchemes, "https") == 0 ? CURLPROTO_HTTPS : (CURLPROTO_HTTP | CURLPROTO_HTTPS);
+    return curl_easy_setopt (handle, CURLOPT_PROTOCOLS, (long) (CURLPROTO_HTTP | CURLPROTO_HTTPS)) == CURLE_OK
+           && curl_easy_setopt (handle, CURLOPT_REDIR_PROTOCOLS, redirects) == CURLE_OK;
+#endif
+}
 } // namespace
 
 CurlWebStream::CurlWebStream (const juce::URL& address, bool usePost)
@@ -75,6 +88,13 @@ bool CurlWebStream::isError() const
     return failed || cancelled || multi == nullptr || easy == nullptr;
 }
 
+const char* CurlWebStream::getRedirectSchemes (const juce::String& address)
+{
+    // An http address is plain text from its start, so a later hop to http loses nothing; an
+    // https address must never be read over plain http.
+    return address.trimStart().startsWithIgnoreCase ("https:") ? "https" : "http,https";
+}
+
 bool CurlWebStream::isExhausted() const
 {
     return (isError() || finished) && available() == 0;
@@ -112,7 +132,8 @@ bool CurlWebStream::setOptions()
         || curl_easy_setopt (handle, CURLOPT_MAXREDIRS, maxRedirects) != CURLE_OK
         || curl_easy_setopt (handle, CURLOPT_USERAGENT, userAgent.toRawUTF8()) != CURLE_OK
         || curl_easy_setopt (handle, CURLOPT_FOLLOWLOCATION, 1L) != CURLE_OK
-        || curl_easy_setopt (handle, CURLOPT_BUFFERSIZE, receiveBufferSize) != CURLE_OK)
+        || curl_easy_setopt (handle, CURLOPT_BUFFERSIZE, receiveBufferSize) != CURLE_OK
+        || ! restrictSchemes (handle, getRedirectSchemes (address)))
         return false;
 
     if (post

@@ -9,6 +9,7 @@
 // curl_multi_poll, so no wait has a fixed length, and hands out the received bytes from a read
 // position, so a small read never moves the rest of them. The request goes out byte for byte as
 // the framework's web stream sends it (same options, headers and body), certificates are checked.
+// Only http and https are spoken, and a redirect never leads elsewhere, nor from https to http.
 class CurlWebStream final
 {
 public:
@@ -27,6 +28,9 @@ public:
     // From any thread: ends the wait or read under way at once; later reads give nothing.
     void cancel();
 
+    // True once the transfer failed (refused, cut short, broken framing, a redirect we do not
+    // follow) or was cancelled. A read that gives 0 with this false is the reply's clean end;
+    // with it true the reply did not arrive whole, whatever was read of it.
     bool isError() const;
     int getStatusCode() const noexcept { return statusCode; }
 
@@ -40,6 +44,10 @@ public:
 
     // Moves forward by reading; false when the position lies behind or beyond the reply.
     bool setPosition (juce::int64 newPosition);
+
+    // The schemes a redirect may lead to from this address: from https only https, from anything
+    // else http and https.
+    static const char* getRedirectSchemes (const juce::String& address);
 
 private:
     bool setOptions();

@@ -70,11 +70,16 @@ bool WebReader::readAll (juce::MemoryBlock& destination, juce::int64 maxBytes)
     }
 
     // A reply cut short (a broken connection, a stalled server given up) is no reply.
-    if (stream.isError())
+    if (hasFailed())
         return false;
 
     destination.append (received.getData(), received.getDataSize());
-    return ! cancelled;
+    return true;
+}
+
+bool WebReader::hasFailed() const
+{
+    return ! connected || cancelled || stream.isError();
 }
 
 int WebReader::getStatusCode()

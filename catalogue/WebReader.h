@@ -23,11 +23,15 @@ public:
     // cancelled, when the reply was cut short, or when it goes on beyond maxBytes.
     bool readAll (juce::MemoryBlock& destination, juce::int64 maxBytes);
 
+    // Once the reads have ended (a read gave 0): true unless the reply arrived whole. A broken
+    // or cut transfer and a clean end both end the reads; only this tells them apart.
+    bool hasFailed() const;
+
     // After connect: the reply's HTTP status, 0 when there is none.
     int getStatusCode();
 
     // After connect, the reply as a stream: its total length is -1 when the server sent none,
-    // and a read gives 0 at its end or once the task is cancelled.
+    // and a read gives 0 at its end, when the transfer broke or once the task is cancelled.
     juce::int64 getTotalLength() override;
     int read (void* buffer, int maxBytes) override;
     bool isExhausted() override;

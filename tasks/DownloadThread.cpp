@@ -220,6 +220,7 @@ std::unique_ptr<ArchiveFile> DownloadThread::fetchArchive (const ComponentRecord
     showProgress (0.0);
 
     std::unique_ptr<juce::InputStream> source;
+    const WebReader* download = nullptr;
 
     if (component.online)
     {
@@ -229,6 +230,7 @@ std::unique_ptr<ArchiveFile> DownloadThread::fetchArchive (const ComponentRecord
         if (! webReader->connect())
             return {};
 
+        download = webReader.get();
         source = std::move (webReader);
     }
     else
@@ -272,8 +274,10 @@ std::unique_ptr<ArchiveFile> DownloadThread::fetchArchive (const ComponentRecord
             showProgress ((double) archive->getSize() / (double) totalLength);
     }
 
+    // The reads end alike at the reply's end and where a transfer broke: only the stream knows.
+    const bool received = download == nullptr || ! download->hasFailed();
     const bool written = archive->finishWriting();
-    const bool complete = written && withinLimit && (totalLength < 0 || archive->getSize() == totalLength);
+    const bool complete = written && withinLimit && received && (totalLength < 0 || archive->getSize() == totalLength);
 
     if (! complete || archive->getSize() == 0)
         return {};

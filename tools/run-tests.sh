@@ -47,7 +47,7 @@ if [ "$mode" = asan ]; then
 else
     folder=build-tsan
     sanitize="thread"
-    filter=(-R "DownloadThread|InstallOnline|BackgroundUnpacker|PlatformAuthorization|PrivilegedHelper|Connection|Login|ProgressMirror|StandInServer|ServerRequest|RequestOnline|HostileServer")
+    filter=(-R "DownloadThread|InstallOnline|BackgroundUnpacker|PlatformAuthorization|PrivilegedHelper|Connection|Login|ProgressMirror|StandInServer|ServerRequest|RequestOnline|HostileServer|WebReader|CurlWebStream|SelfUpdateOnline.BrokenOrRedirected")
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tools/sanitizers/thread.supp"
 fi
 

@@ -152,7 +152,8 @@ bool TaskWindow::download()
     written = written && output->getStatus().wasOk();
     output.reset();
 
-    return statusOk && written && done != 0 && total != 0 && done == total
+    // A transfer that broke is a failure whatever its byte count says.
+    return statusOk && written && ! input.hasFailed() && done != 0 && total != 0 && done == total
            && archive.getSize() == (juce::int64) total && holdsBundle (archive);
 }
 } // namespace updateapp

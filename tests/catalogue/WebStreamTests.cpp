@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "app/ProgramValues.h"
 #include "catalogue/CurlWebStream.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
+#include "support/RawHttpServer.h"
 
 #include <string>
 #include <tuple>
@@ -10,110 +12,6 @@
 
 namespace
 {
-// A server on a free port of its own that keeps the raw bytes of each request it receives and
-// answers with the reply it was given; with stall set it then keeps the connection open, silent.
-class RawHttpServer final : private juce::Thread
-{
-public:
-    RawHttpServer()
-        : juce::Thread ("raw http")
-    {
-        listener.createListener (0, "127.0.0.1");
-        startThread();
-    }
-
-    ~RawHttpServer() override
-    {
-        signalThreadShouldExit();
-        listener.close();
-        stopThread (5000);
-    }
-
-    int getPort() const { return listener.getBoundPort(); }
-
-    void answerWith (const std::string& replyBytes, bool stallAfterReply = false)
-    {
-        const juce::ScopedLock sl (lock);
-        reply = replyBytes;
-        stall = stallAfterReply;
-    }
-
-    std::vector<std::string> takeRequests()
-    {
-        const juce::ScopedLock sl (lock);
-        return std::exchange (requests, {});
-    }
-
-    juce::WaitableEvent requestReceived;
-
-private:
-    void run() override
-    {
-        while (! threadShouldExit())
-        {
-            std::unique_ptr<juce::StreamingSocket> connection (listener.waitForNextConnection());
-
-            if (connection == nullptr)
-                continue;
-
-            auto request = readRequest (*connection);
-            std::string answer;
-            bool keepOpen = false;
-
-            {
-                const juce::ScopedLock sl (lock);
-                requests.push_back (request);
-                answer = reply;
-                keepOpen = stall;
-            }
-
-            requestReceived.signal();
-            connection->write (answer.data(), (int) answer.size());
-
-            while (keepOpen && ! threadShouldExit() && connection->isConnected())
-                if (connection->waitUntilReady (true, 50) == 1 && connection->read (readBuffer, sizeof (readBuffer), false) <= 0)
-                    break;
-        }
-    }
-
-    // The head up to its blank line, then as many bytes as its Content-length names.
-    std::string readRequest (juce::StreamingSocket& connection)
-    {
-        std::string bytes;
-        size_t expected = std::string::npos;
-
-        while (bytes.size() < expected && ! threadShouldExit())
-        {
-            if (connection.waitUntilReady (true, 100) != 1)
-                continue;
-
-            auto numRead = connection.read (readBuffer, sizeof (readBuffer), false);
-
-            if (numRead <= 0)
-                break;
-
-            bytes.append (readBuffer, (size_t) numRead);
-            const auto headEnd = bytes.find ("\r\n\r\n");
-
-            if (headEnd != std::string::npos && expected == std::string::npos)
-            {
-                const juce::String head (bytes.substr (0, headEnd));
-                const auto lengthText = head.fromFirstOccurrenceOf ("\ncontent-length:", false, true).upToFirstOccurrenceOf ("\r", false, false);
-                expected = headEnd + 4 + (size_t) lengthText.trim().getIntValue();
-            }
-        }
-
-        return bytes;
-    }
-
-    juce::StreamingSocket listener;
-    juce::CriticalSection lock;
-    std::vector<std::string> requests;
-    std::string reply;
-    bool stall = false;
-    char readBuffer[4096];
-};
-
 struct Received
 {
     bool connected = false;
@@ -313,4 +211,93 @@ TEST (CurlWebStream, RefusedConnectionsFailAndCancelEndsAReadAtOnce)
         EXPECT_EQ (reader.numRead.load(), stopsAfterFirstBytes ? (int) reader.firstBytes.size() : 0);
         EXPECT_TRUE (reader.exhausted);
     }
+}
+
+TEST (WebReader, EveryReaderSeesABrokenTransferAndNoRedirectLeavesOurSchemes)
+{
+    RawHttpServer server, elsewhere;
+    ConnectionRecorder otherScheme;
+    useServerOriginForTests (server.getOrigin());
+    const auto previousTimeout = ServerRequest::getMessageThreadTimeoutMs();
+    ServerRequest::setMessageThreadTimeoutMs (5000);
+
+    const std::string payload = "payload";
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    elsewhere.answerWith (ok + "Content-Length: 5\r\n\r\nmoved");
+
+    auto redirectTo = [] (const juce::String& location)
+    {
+        return "HTTP/1.1 302 Found\r\nLocation: " + location.toStdString() + "\r\nContent-Length: 0\r\n\r\n";
+    };
+
+    // (case, reply, the body when it arrives whole; null when every reader must see a failure)
+    std::vector<std::tuple<juce::String, std::string, const char*>> cases{
+        { "length, whole", ok + "Content-Length: 7\r\n\r\n" + payload, "payload" },
+        { "length, cut short", ok + "Content-Length: 20\r\n\r\n" + payload, nullptr },
+        { "chunked, whole", chunked + makeChunkedBody (payload, 3, true), "payload" },
+        { "chunked, cut before its last chunk", chunked + makeChunkedBody (payload, 3, false), nullptr },
+        { "chunked, cut inside a chunk", chunked + "5\r\npay", nullptr },
+        { "ended by closing", ok + "Connection: close\r\n\r\n" + payload, "payload" },
+        { "redirect to http", redirectTo (elsewhere.getOrigin() + "/b"), "moved" },
+    };
+
+    for (auto* scheme : { "ftp", "FTP", "ftps", "dict", "gopher", "telnet", "imap", "pop3", "smtp", "ldap", "rtsp", "mqtt", "smb", "scp", "sftp" })
+    {
+        const auto location = juce::String (scheme) + "://127.0.0.1:" + juce::String (otherScheme.getPort()) + "/a";
+        cases.emplace_back ("redirect to " + location, redirectTo (location), nullptr);
+    }
+
+    for (auto& [label, reply, wholeBody] : cases)
+    {
+        SCOPED_TRACE (label);
+        server.answerWith (reply);
+        const bool whole = wholeBody != nullptr;
+        const std::string expected = whole ? wholeBody : "";
+
+        juce::MemoryBlock bytes;
+        EXPECT_EQ (ServerRequest ("GET_VERSION").readBytes (bytes), whole);
+        EXPECT_EQ (bytes.toString().toStdString(), expected);
+
+        // A POST is not sent again after a redirect (its body is not rewound): it must only fail.
+        if (! whole || ! label.startsWith ("redirect"))
+        {
+            bool replied = ! whole;
+            EXPECT_EQ (ServerRequest ("RESET_PASSWORD").withParameter ("email", "a@b.c").postAndReadText (&replied).toStdString(), expected);
+            EXPECT_EQ (replied, whole);
+        }
+
+        // As the download loops read: blocks until a read gives nothing, then ask how it ended.
+        WebReader reader (ServerRequest::makeUrl (server.getOrigin() + "/plugrepo/a.zip"), false, nullptr, 5000);
+        std::string received;
+
+        if (reader.connect())
+        {
+            char block[1024];
+
+            for (auto n = reader.read (block, sizeof (block)); n > 0; n = reader.read (block, sizeof (block)))
+                received.append (block, (size_t) n);
+
+            EXPECT_TRUE (reader.isExhausted());
+        }
+
+        EXPECT_EQ (reader.hasFailed(), ! whole);
+
+        if (whole)
+            EXPECT_EQ (received, expected);
+    }
+
+    EXPECT_EQ (otherScheme.getConnectionCount(), 0) << "a redirect led to another scheme";
+    ServerRequest::setMessageThreadTimeoutMs (previousTimeout);
+
+    // An https address is never redirected to plain http; an http one may go on to https.
+    const std::pair<const char*, const char*> redirectSchemes[] = {
+        { "https://www.quorvelan.com/plugin_manager.htm", "https" },
+        { "HTTPS://www.quorvelan.com/plugrepo/a.zip", "https" },
+        { "http://127.0.0.1:47311/plugin_manager.htm", "http,https" },
+        { "Http://127.0.0.1:47311/plugrepo/", "http,https" },
+    };
+
+    for (auto& [address, schemes] : redirectSchemes)
+        EXPECT_STREQ (CurlWebStream::getRedirectSchemes (address), schemes) << address;
 }

@@ -9,6 +9,7 @@
 #include "localisation/Languages.h"
 #include "platform/PlatformFiles.h"
 #include "support/ModalDriver.h"
+#include "support/RawHttpServer.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
 #include "tasks/DownloadThread.h"
@@ -242,6 +243,56 @@ TEST (DownloadThread, BarShowsTheShareOfTheArchiveRead)
     EXPECT_EQ (juce::File (temp() + "/Alpha.vst/Contents/MacOS/binary").getSize(), (juce::int64) code.getSize());
 
     window->removeFromDesktop();
+}
+
+TEST (DownloadThread, ArchivesCutShortOrRedirectedAwayAreNotTaken)
+{
+    setLanguage (0);
+    juce::File (temp()).deleteRecursively();
+
+    BundleFixtures::ScratchFolder folder;
+    const auto archiveFile = folder.getChild ("Alpha.vst.zip");
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFile, "Alpha.vst", "2.0", juce::MemoryBlock (5000, true)));
+    juce::MemoryBlock data;
+    ASSERT_TRUE (archiveFile.loadFileAsData (data));
+    const std::string archive (static_cast<const char*> (data.getData()), data.getSize());
+    const auto length = std::to_string (archive.size());
+
+    RawHttpServer server, elsewhere;
+    ConnectionRecorder otherScheme;
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    elsewhere.answerWith (ok + "Content-Length: " + length + "\r\n\r\n" + archive);
+
+    auto redirectTo = [] (const juce::String& location)
+    {
+        return "HTTP/1.1 302 Found\r\nLocation: " + location.toStdString() + "\r\nContent-Length: 0\r\n\r\n";
+    };
+
+    // Every byte of the archive arrives in each cut reply: only the transfer tells that it broke.
+    const std::tuple<const char*, std::string, bool> cases[] = {
+        { "length, whole", ok + "Content-Length: " + length + "\r\n\r\n" + archive, true },
+        { "length, cut short", ok + "Content-Length: " + std::to_string (archive.size() + 10) + "\r\n\r\n" + archive, false },
+        { "chunked, whole", chunked + makeChunkedBody (archive, 1000, true), true },
+        { "chunked, cut before its last chunk", chunked + makeChunkedBody (archive, 1000, false), false },
+        { "redirect to http", redirectTo (elsewhere.getOrigin() + "/Alpha.vst.zip"), true },
+        { "redirect to ftp", redirectTo ("ftp://127.0.0.1:" + juce::String (otherScheme.getPort()) + "/a"), false },
+    };
+
+    ComponentRecord alpha ("Alpha.vst", "VST", "MAC", server.getOrigin() + "/plugrepo/components/MAC/Alpha.vst.zip", true, false);
+
+    for (auto& [label, reply, whole] : cases)
+    {
+        SCOPED_TRACE (label);
+        juce::File (temp()).deleteRecursively();
+        server.answerWith (reply);
+
+        DownloadThread download ({}, true);
+        EXPECT_EQ (download.downloadAndUnpack (alpha), whole);
+        EXPECT_EQ (juce::File (temp() + "/Alpha.vst/Contents/Info.plist").existsAsFile(), whole);
+    }
+
+    EXPECT_EQ (otherScheme.getConnectionCount(), 0);
 }
 
 TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)

@@ -6,6 +6,7 @@
 #include "localisation/Languages.h"
 #include "platform/ProcessRunner.h"
 #include "support/ModalDriver.h"
+#include "support/RawHttpServer.h"
 #include "support/UpdateServerFixture.h"
 #include "support/TestEnvironment.h"
 #include "tasks/TaskWindow.h"
@@ -176,6 +177,40 @@ TEST_F (SelfUpdateOnline, ArchiveThatDoesNotArriveWholeIsAFailure)
         EXPECT_EQ (run.boxTitles, juce::StringArray ("Download failed"));
         EXPECT_EQ (run.boxMessages, juce::StringArray ("There was a problem downloading the update. Please try again or contact Quorvelan if the problem persists."));
     }
+}
+
+TEST_F (SelfUpdateOnline, BrokenOrRedirectedTransfersAreFailures)
+{
+    serveBundle();
+    juce::MemoryBlock data;
+    ASSERT_TRUE (servedArchive().loadFileAsData (data));
+    const std::string archive (static_cast<const char*> (data.getData()), data.getSize());
+    const auto length = std::to_string (archive.size());
+
+    RawHttpServer raw;
+    ConnectionRecorder otherScheme;
+    useServerOriginForTests (raw.getOrigin());
+
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1:" + std::to_string (otherScheme.getPort()) + "/a\r\nContent-Length: 0\r\n\r\n";
+
+    const std::tuple<const char*, std::string, updateapp::TaskWindow::Outcome> cases[] = {
+        { "whole", ok + "Content-Length: " + length + "\r\n\r\n" + archive, updateapp::TaskWindow::Outcome::downloaded },
+        { "length, cut short", ok + "Content-Length: " + std::to_string (archive.size() + 10) + "\r\n\r\n" + archive, updateapp::TaskWindow::Outcome::failed },
+        { "chunked, cut before its last chunk", ok + "Transfer-Encoding: chunked\r\n\r\n" + makeChunkedBody (archive, 1000, false), updateapp::TaskWindow::Outcome::failed },
+        { "redirect to ftp", redirect, updateapp::TaskWindow::Outcome::failed },
+    };
+
+    for (auto& [label, reply, expected] : cases)
+    {
+        SCOPED_TRACE (label);
+        raw.answerWith (reply);
+        auto run = runUpdate();
+        EXPECT_EQ (run.outcome, expected);
+        EXPECT_EQ (run.launches, expected == updateapp::TaskWindow::Outcome::downloaded ? 1 : 0);
+    }
+
+    EXPECT_EQ (otherScheme.getConnectionCount(), 0);
 }
 
 TEST_F (SelfUpdateOnline, NoServerIsAFailure)
