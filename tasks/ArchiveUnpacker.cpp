@@ -1,15 +1,21 @@
 #include "tasks/ArchiveUnpacker.h"
 
+#include "app/StrictXmlReader.h"
 #include "platform/PlatformFiles.h"
 #include "tasks/InstallPaths.h"
 
 #include <zlib.h>
 
+#include <cstring>
+#include <deque>
 #include <vector>
 
 namespace
 {
 constexpr int maxLinkTargetBytes = 4096;
+
+// As many links as the kernel follows in one path before it gives up.
+constexpr int maxLinksFollowed = 40;
 
 struct ListedEntry
 {
@@ -28,8 +34,31 @@ juce::uint32 readLittleEndian (const juce::uint8* p, int numBytes)
     return value;
 }
 
+// Bytes from the archive or from a link become a String only when they are strict UTF-8: the
+// framework's character walks read past the end of anything else.
+bool isUtf8 (const void* data, size_t numBytes)
+{
+    return StrictXmlReader::decodeUtf8 (data, numBytes).has_value();
+}
+
+bool isUtf8 (const juce::String& text)
+{
+    const auto* raw = text.toRawUTF8();
+    return isUtf8 (raw, std::strlen (raw));
+}
+
+// Only for text known to be UTF-8.
+bool hasControlCharacter (const juce::String& text)
+{
+    for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+        if (*p < 0x20 || *p == 0x7f)
+            return true;
+
+    return false;
+}
+
 // The archive's central directory as it lists each entry: name, CRC-32 and size. Empty when the
-// directory cannot be found or read.
+// directory cannot be found or read, or when a name is not UTF-8.
 std::vector<ListedEntry> readListing (juce::InputStream& archive)
 {
     std::vector<ListedEntry> listing;
@@ -84,6 +113,9 @@ std::vector<ListedEntry> readListing (juce::InputStream& archive)
         if (pos + 46 + nameLength > size)
             break;
 
+        if (! isUtf8 (d + pos + 46, nameLength))
+            return {};
+
         ListedEntry entry;
         entry.crc = readLittleEndian (d + pos + 16, 4);
         entry.size = (juce::int64) readLittleEndian (d + pos + 24, 4);
@@ -96,7 +128,8 @@ std::vector<ListedEntry> readListing (juce::InputStream& archive)
     return listing;
 }
 
-// The parts of an entry path; false when one is empty, "." or "..", or holds a control character.
+// The parts of an entry path (UTF-8); false when one is empty, "." or "..", or holds a control
+// character.
 bool splitEntryPath (const juce::String& path, juce::StringArray& parts)
 {
     parts = juce::StringArray::fromTokens (path, "/", {});
@@ -105,15 +138,21 @@ bool splitEntryPath (const juce::String& path, juce::StringArray& parts)
         return false;
 
     for (auto& part : parts)
-    {
-        if (part.isEmpty() || part == "." || part == "..")
+        if (part.isEmpty() || part == "." || part == ".." || hasControlCharacter (part))
             return false;
 
-        for (auto p = part.getCharPointer(); ! p.isEmpty(); ++p)
-            if (*p < 0x20 || *p == 0x7f)
-                return false;
-    }
+    return true;
+}
 
+// Puts the parts of a relative link target in front of the parts still to walk; false for a
+// target that is empty, absolute, not UTF-8, or holds a backslash or a control character.
+bool insertTargetParts (const juce::String& target, std::deque<juce::String>& pending)
+{
+    if (target.isEmpty() || ! isUtf8 (target) || target.startsWithChar ('/') || target.containsChar ('\\') || hasControlCharacter (target))
+        return false;
+
+    const auto parts = juce::StringArray::fromTokens (target, "/", {});
+    pending.insert (pending.begin(), parts.begin(), parts.end());
     return true;
 }
 
@@ -122,9 +161,9 @@ bool isInsideOrSame (const juce::String& realPath, const juce::String& realFolde
     return realPath.isNotEmpty() && (realPath == realFolder || realPath.startsWith (realFolder == "/" ? realFolder : realFolder + "/"));
 }
 
-// Makes the first count parts below the folder, one level at a time; a link met on the way must
-// lead inside the bound.
-bool makeFolders (const juce::String& folder, const juce::StringArray& parts, int count, const juce::String& bound)
+// Makes the first count parts below the folder, one level at a time; false when one of them is a
+// link: nothing is written through a link.
+bool makeFolders (const juce::String& folder, const juce::StringArray& parts, int count)
 {
     auto path = folder;
 
@@ -132,15 +171,8 @@ bool makeFolders (const juce::String& folder, const juce::StringArray& parts, in
     {
         path = InstallPaths::join (path, parts[i]);
 
-        if (PlatformFiles::isSymbolicLink (path))
-        {
-            if (! isInsideOrSame (PlatformFiles::resolvePath (path), bound))
-                return false;
-        }
-        else if (! juce::File (path).isDirectory() && ! juce::File (path).createDirectory())
-        {
+        if (PlatformFiles::isSymbolicLink (path) || (! juce::File (path).isDirectory() && ! juce::File (path).createDirectory()))
             return false;
-        }
     }
 
     return true;
@@ -183,39 +215,50 @@ bool writeEntry (juce::InputStream& in, const juce::File& target, const ListedEn
 } // namespace
 
 //==============================================================================
-bool ArchiveUnpacker::isLinkInsideComponent (const juce::String& entryPath, const juce::String& target,
-                                             const juce::String& componentName)
+bool ArchiveUnpacker::isLinkInsideComponent (const juce::String& folder, const juce::String& entryPath,
+                                             const juce::String& target, const juce::String& componentName)
 {
-    if (target.isEmpty() || target.startsWithChar ('/') || target.containsChar ('\\'))
-        return false;
-
     juce::StringArray where;
 
-    if (! splitEntryPath (entryPath, where) || where.size() < 2 || where[0] != componentName)
+    if (! isUtf8 (entryPath) || ! splitEntryPath (entryPath, where) || where.size() < 2 || where[0] != componentName)
         return false;
 
-    where.remove (where.size() - 1);
+    // Walked as the kernel walks it: from the top folder down to the link's own folder, then along
+    // the target; a link met on the way gives way to its own target.
+    std::deque<juce::String> pending;
 
-    for (auto& part : juce::StringArray::fromTokens (target, "/", {}))
+    if (! insertTargetParts (target, pending))
+        return false;
+
+    pending.insert (pending.begin(), where.begin() + 1, where.end() - 1);
+
+    const auto top = InstallPaths::join (folder, componentName);
+    juce::StringArray reached;
+    int linksFollowed = 0;
+
+    while (! pending.empty())
     {
-        for (auto p = part.getCharPointer(); ! p.isEmpty(); ++p)
-            if (*p < 0x20 || *p == 0x7f)
-                return false;
+        const auto part = pending.front();
+        pending.pop_front();
 
         if (part.isEmpty() || part == ".")
             continue;
 
         if (part == "..")
         {
-            where.remove (where.size() - 1);
-
-            if (where.isEmpty())
+            if (reached.isEmpty())
                 return false;
+
+            reached.remove (reached.size() - 1);
+            continue;
         }
-        else
-        {
-            where.add (part);
-        }
+
+        const auto path = InstallPaths::join (top, reached.isEmpty() ? part : reached.joinIntoString ("/") + "/" + part);
+
+        if (! PlatformFiles::isSymbolicLink (path))
+            reached.add (part);
+        else if (++linksFollowed > maxLinksFollowed || ! insertTargetParts (juce::File (path).getNativeLinkedTarget(), pending))
+            return false;
     }
 
     return true;
@@ -236,22 +279,30 @@ bool ArchiveUnpacker::unpack (juce::InputStream& archive, const juce::String& fo
         return false;
 
     const auto listing = readListing (archive);
+
+    if (listing.empty())
+        return false;
+
     archive.setPosition (0);
     juce::ZipFile zip (archive);
 
-    // The framework must read the very entries the listing holds.
-    bool componentWhole = ! listing.empty() && (int) listing.size() == zip.getNumEntries();
+    // The framework must read the very entries the listing holds. Its names are compared as bytes
+    // and never used: only the listing's names have been checked.
+    bool componentWhole = (int) listing.size() == zip.getNumEntries();
 
     for (int i = 0; componentWhole && i < zip.getNumEntries(); ++i)
-        componentWhole = zip.getEntry (i)->filename == listing[(size_t) i].name;
+        componentWhole = std::strcmp (zip.getEntry (i)->filename.toRawUTF8(), listing[(size_t) i].name.toRawUTF8()) == 0;
 
     if (! componentWhole)
         return false;
 
+    // Each link made, checked again at the end: a later link can change where an earlier one leads.
+    std::vector<std::pair<juce::String, juce::String>> madeLinks;
+
     for (int i = 0; i < zip.getNumEntries(); ++i)
     {
         const auto& entry = *zip.getEntry (i);
-        const auto name = entry.filename.replaceCharacter ('\\', '/');
+        const auto name = listing[(size_t) i].name.replaceCharacter ('\\', '/');
         const bool isFolderEntry = name.endsWithChar ('/');
         const bool ofComponent = name == componentName || name.startsWith (componentName + "/");
 
@@ -270,14 +321,14 @@ bool ArchiveUnpacker::unpack (juce::InputStream& archive, const juce::String& fo
         }
 
         // The entry's folders are made one level at a time inside the temporary folder (inside
-        // the component's own folder for its entries), never through a link that leaves it; the
-        // entry itself is never written through a link.
+        // the component's own folder for its entries), never through a link; the entry itself
+        // is never written through a link either.
         const auto path = InstallPaths::join (folder, parts.joinIntoString ("/"));
         const auto parentPath = path.upToLastOccurrenceOf ("/", false, false);
         const auto bound = ofComponent && parts.size() > 1 ? InstallPaths::join (realFolder, componentName) : realFolder;
         const juce::File target (path);
 
-        if (! makeFolders (folder, parts, parts.size() - 1, bound) || ! isInsideOrSame (PlatformFiles::resolvePath (parentPath), bound))
+        if (! makeFolders (folder, parts, parts.size() - 1) || ! isInsideOrSame (PlatformFiles::resolvePath (parentPath), bound))
         {
             fail();
             continue;
@@ -313,13 +364,22 @@ bool ArchiveUnpacker::unpack (juce::InputStream& archive, const juce::String& fo
             // Only links of the component's own, pointing inside it, are made.
             juce::MemoryBlock linkBytes;
             in->readIntoMemoryBlock (linkBytes, maxLinkTargetBytes + 1);
-            const auto linkTarget = linkBytes.toString();
             const auto crc = (juce::uint32) crc32 (crc32 (0L, Z_NULL, 0), static_cast<const Bytef*> (linkBytes.getData()), (uInt) linkBytes.getSize());
 
             if (! ofComponent || (juce::int64) linkBytes.getSize() != listing[(size_t) i].size || crc != listing[(size_t) i].crc
-                || ! isLinkInsideComponent (name, linkTarget, componentName) || ! target.deleteFile()
+                || ! isUtf8 (linkBytes.getData(), linkBytes.getSize()))
+            {
+                fail();
+                continue;
+            }
+
+            const auto linkTarget = linkBytes.toString();
+
+            if (! isLinkInsideComponent (folder, name, linkTarget, componentName) || ! target.deleteFile()
                 || ! juce::File::createSymbolicLink (target, linkTarget, true))
                 fail();
+            else
+                madeLinks.emplace_back (name, linkTarget);
 
             continue;
         }
@@ -333,6 +393,10 @@ bool ArchiveUnpacker::unpack (juce::InputStream& archive, const juce::String& fo
 
         target.setLastModificationTime (entry.fileTime);
     }
+
+    for (auto& [name, linkTarget] : madeLinks)
+        if (! isLinkInsideComponent (folder, name, linkTarget, componentName))
+            componentWhole = false;
 
     const bool arrived = componentWhole && PlatformFiles::existsWithoutFollowing (componentPath)
                          && ! PlatformFiles::isSymbolicLink (componentPath);

@@ -2,10 +2,10 @@
 
 #include <juce_core/juce_core.h>
 
-// Unpacks one component archive into the temporary folder, trusting nothing in it: entries that
-// would land outside the folder and links that point out of the component's own top folder are
-// refused, and a file counts as unpacked only when its size and CRC-32 match the archive's
-// listing.
+// Unpacks one component archive into the temporary folder, trusting nothing in it: an archive
+// with a name that is not UTF-8 is refused whole; entries that would land outside the folder or
+// below a link, and links that lead out of the component's own top folder, are refused; and a
+// file counts as unpacked only when its size and CRC-32 match the archive's listing.
 class ArchiveUnpacker final
 {
 public:
@@ -21,10 +21,12 @@ public:
     // volume cannot hold that much.
     static juce::int64 getArchiveByteLimit (const juce::String& folder);
 
-    // True when a link stored at the entry path with that target stays inside the component's
-    // top folder: a relative target whose parts, taken from the link's own folder, never leave it.
-    static bool isLinkInsideComponent (const juce::String& entryPath, const juce::String& target,
-                                       const juce::String& componentName);
+    // True when a link stored at the entry path below the folder with that target stays inside the
+    // component's top folder: its relative target, walked from the link's own folder as the kernel
+    // would, through the links already in the folder, never leaves it. A target that is not clean
+    // text, or leads through more links than the kernel follows, never stays inside.
+    static bool isLinkInsideComponent (const juce::String& folder, const juce::String& entryPath,
+                                       const juce::String& target, const juce::String& componentName);
 
 private:
     ArchiveUnpacker() = delete;

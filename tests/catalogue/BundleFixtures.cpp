@@ -2,6 +2,8 @@
 
 #include "catalogue/ProductCatalogue.h"
 
+#include <zlib.h>
+
 namespace BundleFixtures
 {
 juce::String makePlistText (const PlistEntries& entries)
@@ -153,6 +155,62 @@ bool damageEntryData (const juce::File& archive, const juce::String& entryName, 
         bytes[dataPos + i] = (char) (bytes[dataPos + i] ^ 0x5a);
 
     return archive.replaceWithData (bytes.getData(), bytes.getSize());
+}
+
+bool writeRawZip (const juce::File& archive, const std::vector<RawZipEntry>& entries)
+{
+    juce::MemoryOutputStream files, directory;
+
+    // The fields both headers share, from the version needed on: version, flags, method, time,
+    // date (1 Jan 1980), CRC-32, both sizes, name length, extra length.
+    auto writeCommon = [] (juce::MemoryOutputStream& out, const RawZipEntry& entry)
+    {
+        const auto crc = (juce::uint32) crc32 (0L, reinterpret_cast<const Bytef*> (entry.data.data()), (uInt) entry.data.size());
+        out.writeShort (20);
+        out.writeShort (0);
+        out.writeShort (0);
+        out.writeShort (0);
+        out.writeShort (0x21);
+        out.writeInt ((int) crc);
+        out.writeInt ((int) entry.data.size());
+        out.writeInt ((int) entry.data.size());
+        out.writeShort ((short) entry.name.size());
+        out.writeShort (0);
+    };
+
+    for (auto& entry : entries)
+    {
+        const auto offset = (int) files.getPosition();
+        files.writeInt (0x04034b50);
+        writeCommon (files, entry);
+        files.write (entry.name.data(), entry.name.size());
+        files.write (entry.data.data(), entry.data.size());
+
+        directory.writeInt (0x02014b50);
+        directory.writeShort (0x0314); // made on Unix
+        writeCommon (directory, entry);
+        directory.writeShort (0); // comment length
+        directory.writeShort (0); // disk
+        directory.writeShort (0); // internal attributes
+        directory.writeInt ((int) ((entry.isLink ? 0120777u : 0100644u) << 16));
+        directory.writeInt (offset);
+        directory.write (entry.name.data(), entry.name.size());
+    }
+
+    juce::MemoryOutputStream end;
+    end.writeInt (0x06054b50);
+    end.writeShort (0);
+    end.writeShort (0);
+    end.writeShort ((short) entries.size());
+    end.writeShort ((short) entries.size());
+    end.writeInt ((int) directory.getDataSize());
+    end.writeInt ((int) files.getDataSize());
+    end.writeShort (0);
+
+    juce::MemoryBlock whole (files.getData(), files.getDataSize());
+    whole.append (directory.getData(), directory.getDataSize());
+    whole.append (end.getData(), end.getDataSize());
+    return archive.replaceWithData (whole.getData(), whole.getSize());
 }
 
 juce::String ScratchFolder::getPath (const juce::String& childPath) const

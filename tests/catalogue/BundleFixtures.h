@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,18 @@ bool zipWithInfoZip (const juce::File& folder, const juce::String& entries, cons
 
 // Overwrites eight bytes of the entry's data, at the offset into it, leaving the listing intact.
 bool damageEntryData (const juce::File& archive, const juce::String& entryName, int offsetIntoData);
+
+// One entry of a hand-made archive: its name and bytes exactly as given (neither need be valid
+// text), stored as a link (Unix mode 0120777, the bytes being its target) or as a file.
+struct RawZipEntry
+{
+    std::string name;
+    std::string data;
+    bool isLink = false;
+};
+
+// Replaces the archive with a zip of the entries, uncompressed, in the order given.
+bool writeRawZip (const juce::File& archive, const std::vector<RawZipEntry>& entries);
 
 // Elements of a components document as the server sends it.
 juce::String componentXml (const juce::String& format, const juce::String& name, bool remove = false);

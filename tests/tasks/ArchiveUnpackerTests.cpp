@@ -92,10 +92,92 @@ TEST_F (Unpacking, LinksInsideTheBundleUnpackAndLinksOutAreRefused)
     EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (inTemp ("Whole.vst")));
     EXPECT_TRUE (scratch.getChild ("Victim.app/Contents").isDirectory());
 
-    EXPECT_TRUE (ArchiveUnpacker::isLinkInsideComponent ("A.vst/Contents/L", "../Contents/x", "A.vst"));
-    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent ("A.vst/L", "..", "A.vst"));
-    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent ("B.vst/L", "x", "A.vst"));
-    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent ("A.vst/L", "", "A.vst"));
+    EXPECT_TRUE (ArchiveUnpacker::isLinkInsideComponent (temp(), "A.vst/Contents/L", "../Contents/x", "A.vst"));
+    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent (temp(), "A.vst/L", "..", "A.vst"));
+    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent (temp(), "B.vst/L", "x", "A.vst"));
+    EXPECT_FALSE (ArchiveUnpacker::isLinkInsideComponent (temp(), "A.vst/L", "", "A.vst"));
+}
+
+TEST_F (Unpacking, LinksAreFollowedThroughTheLinksAlreadyUnpacked)
+{
+    using Entry = BundleFixtures::RawZipEntry;
+    const Entry plist{ "Dots.vst/Contents/Info.plist", "<plist/>" };
+
+    struct Case
+    {
+        const char* what;
+        std::vector<Entry> entries;
+        bool whole;
+    };
+
+    const Case cases[] = {
+        { "a link to its own folder, then one that walks up through it",
+          { plist, { "Dots.vst/Contents/M", ".", true }, { "Dots.vst/Contents/Esc", "M/M/../../..", true } },
+          false },
+        { "the same links the other way round",
+          { plist, { "Dots.vst/Contents/Esc", "M/M/../../..", true }, { "Dots.vst/Contents/M", ".", true } },
+          false },
+        { "a long walk through a link to its own folder",
+          { plist, { "Dots.vst/Contents/M", ".", true }, { "Dots.vst/Contents/Root", "M/M/M/M/M/M/M/M/../../../../../../../../..", true } },
+          false },
+        { "an entry written through a link that would lead out",
+          { plist, { "Dots.vst/L", "..", true }, { "Dots.vst/L/escaped", "x" } },
+          false },
+        { "an entry written through a link made to lead out afterwards",
+          { plist, { "Dots.vst/Contents/Esc", "M/M/../../..", true }, { "Dots.vst/Contents/M", ".", true }, { "Dots.vst/Contents/Esc/escaped", "x" } },
+          false },
+        { "links that loop", { plist, { "Dots.vst/Contents/A", "B", true }, { "Dots.vst/Contents/B", "A", true } }, false },
+        { "a link up and back down inside, through a link to its own folder",
+          { plist, { "Dots.vst/Contents/M", ".", true }, { "Dots.vst/Contents/Up", "M/../Contents/Info.plist", true } },
+          true },
+    };
+
+    for (auto& c : cases)
+    {
+        ASSERT_TRUE (juce::File (temp()).deleteRecursively() && juce::File (temp()).createDirectory());
+        ASSERT_TRUE (BundleFixtures::writeRawZip (archive(), c.entries));
+
+        EXPECT_EQ (unpack ("Dots.vst"), c.whole) << c.what;
+        EXPECT_EQ (PlatformFiles::existsWithoutFollowing (inTemp ("Dots.vst")), c.whole) << c.what;
+        EXPECT_FALSE (juce::File (inTemp ("escaped")).exists()) << c.what;
+        EXPECT_FALSE (scratch.getChild ("escaped").exists()) << c.what;
+    }
+
+    EXPECT_EQ (juce::File (inTemp ("Dots.vst/Contents/Up")).loadFileAsString(), "<plist/>");
+}
+
+TEST_F (Unpacking, NamesAndLinkTargetsThatAreNotUtf8AreRefused)
+{
+    using Entry = BundleFixtures::RawZipEntry;
+    const Entry plist{ "Fuzz.vst/Contents/Info.plist", "<plist/>" };
+
+    const std::vector<Entry> bad[] = {
+        { plist, { "Fuzz.vst/\xff\x82", "x" } },
+        { plist, { ".\xaf", "x" } },
+        { plist, { "Fuzz.vst/Contents/L", "(\xaf", true } },
+        { plist, { "Fuzz.vst/\xc0\xaf", "overlong" } },
+        { plist, { "Fuzz.vst/\xed\xa0\x80", "surrogate" } },
+        { plist, { "Fuzz.vst/\xf4\x90\x80\x80", "above U+10FFFF" } },
+        { plist, { "Fuzz.vst/Contents/L", "\xe2\x80", true } },
+    };
+
+    for (auto& entries : bad)
+    {
+        ASSERT_TRUE (juce::File (temp()).deleteRecursively() && juce::File (temp()).createDirectory());
+        ASSERT_TRUE (BundleFixtures::writeRawZip (archive(), entries));
+
+        EXPECT_FALSE (unpack ("Fuzz.vst")) << entries.back().name << " -> " << entries.back().data;
+        EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (inTemp ("Fuzz.vst")));
+    }
+
+    // Text beyond ASCII, well formed, is a name like any other.
+    ASSERT_TRUE (BundleFixtures::writeRawZip (archive(), { plist, { "Fuzz.vst/Contents/\xc3\x9c"
+                                                                    "ber \xf0\x9f\x8e\xb9",
+                                                                    "x" } }));
+    EXPECT_TRUE (unpack ("Fuzz.vst"));
+    EXPECT_TRUE (juce::File (inTemp ("Fuzz.vst/Contents/") + juce::String::fromUTF8 ("\xc3\x9c"
+                                                                                     "ber \xf0\x9f\x8e\xb9"))
+                     .existsAsFile());
 }
 
 TEST_F (Unpacking, NothingIsWrittenThroughALinkLeftInTheTemporaryFolder)
