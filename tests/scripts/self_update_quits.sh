@@ -114,6 +114,7 @@ ended_within_2s() { # description
             status=$?
             manager=""
             if [ "$status" -eq 0 ]; then pass "$1: ended within 2 s"; else fail "$1: ended with status $status"; fi
+            grep -E "Sanitizer|runtime error" "$work/manager.log" && fail "$1: a checking build's report"
             return 0
         fi
         sleep 0.1
