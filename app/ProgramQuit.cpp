@@ -50,6 +50,7 @@ JUCE_IMPLEMENT_SINGLETON (QuitWaker)
 
 void ProgramQuit::request()
 {
+    JUCE_ASSERT_MESSAGE_THREAD
     juce::JUCEApplicationBase::quit();
 
 #if JUCE_LINUX || JUCE_BSD
