@@ -1,6 +1,7 @@
 #include "app/KestruneApplication.h"
 
 #include "app/KestruneMainWindow.h"
+#include "app/ProgramQuit.h"
 #include "app/ProgramValues.h"
 #include "app/SettingsFiles.h"
 #include "localisation/Languages.h"
@@ -44,6 +45,11 @@ bool KestruneApplication::moreThanOneInstanceAllowed()
 
 void KestruneApplication::anotherInstanceStarted (const juce::String&)
 {
+}
+
+void KestruneApplication::systemRequestedQuit()
+{
+    ProgramQuit::request();
 }
 
 void KestruneApplication::unhandledException (const std::exception* e, const juce::String& sourceFilename, int lineNumber)

@@ -16,6 +16,7 @@ public:
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
     void anotherInstanceStarted (const juce::String& commandLine) override;
+    void systemRequestedQuit() override;
     void unhandledException (const std::exception* e, const juce::String& sourceFilename, int lineNumber) override;
 
     // The text written to the standard error stream for an exception that reached the application.

@@ -1,5 +1,6 @@
 #include "app/KestruneMainWindow.h"
 
+#include "app/ProgramQuit.h"
 #include "app/ProgramValues.h"
 #include "app/SettingsFiles.h"
 #include "ui/screens/QuorvelanMainComponent.h"
@@ -46,7 +47,7 @@ KestruneMainWindow::KestruneMainWindow()
 
     if (! runLicenceAgreement())
     {
-        juce::JUCEApplication::quit();
+        ProgramQuit::request();
         return;
     }
 
@@ -57,7 +58,7 @@ KestruneMainWindow::~KestruneMainWindow() = default;
 
 void KestruneMainWindow::closeButtonPressed()
 {
-    juce::JUCEApplication::quit();
+    ProgramQuit::request();
 }
 
 bool KestruneMainWindow::runLicenceAgreement()

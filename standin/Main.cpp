@@ -7,14 +7,17 @@
 #include <iostream>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace
 {
 int usage (const char* program)
 {
-    std::cerr << "usage: " << program << " [--port N] --root FOLDER\n"
+    std::cerr << "usage: " << program << " [--port N] [--trickle PATH] --root FOLDER\n"
               << "Serves FOLDER/components.xml, accounts.txt, version.xml and plugrepo/ on 127.0.0.1\n"
-              << "(port 0 or none picks a free port) until it is interrupted or terminated.\n";
+              << "(port 0 or none picks a free port) until it is interrupted or terminated.\n"
+              << "--trickle sends the file at PATH (as requested, unescaped, such as\n"
+              << "\"/plugrepo/updates/MAC/A B.zip\") in pieces of 1000 bytes, one every 100 ms.\n";
     return 2;
 }
 
@@ -35,6 +38,7 @@ int main (int argc, char** argv)
 {
     int port = 0;
     std::string root;
+    std::vector<std::string> trickled;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -51,6 +55,8 @@ int main (int argc, char** argv)
         }
         else if (argument == "--root" && i + 1 < argc)
             root = argv[++i];
+        else if (argument == "--trickle" && i + 1 < argc)
+            trickled.emplace_back (argv[++i]);
         else
             return usage (argv[0]);
     }
@@ -83,6 +89,13 @@ int main (int argc, char** argv)
         std::cerr << "No such folder: " << root << "\n";
         return 1;
     }
+
+    StandInServer::Behaviour slowly;
+    slowly.trickleBytes = 1000;
+    slowly.trickleIntervalMs = 100;
+
+    for (const auto& path : trickled)
+        server.setBehaviour (path, slowly);
 
     if (server.start (port) == 0)
     {

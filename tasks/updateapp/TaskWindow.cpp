@@ -76,8 +76,21 @@ void TaskWindow::run()
     }
 
     outcome = downloaded ? Outcome::downloaded : Outcome::failed;
+}
 
-    if (! downloaded)
+void TaskWindow::threadComplete (bool userPressedCancel)
+{
+    const auto result = outcome.load();
+
+    if (userPressedCancel || (result != Outcome::failed && result != Outcome::downloaded))
+        return;
+
+    // The box must not come up beneath this window: a box raised while the window is up can end
+    // below it (with the window's "Cancel" over its "OK"), and a hidden window that still has its
+    // native peer can be brought back to the front. Without a peer it cannot cover anything.
+    getAlertWindow()->removeFromDesktop();
+
+    if (result == Outcome::failed)
     {
         InfoAlert::show ("MSG_DOWNLOAD_FAILED", "MSG_DOWNLOAD_FAILED_DESC");
         return;

@@ -7,8 +7,8 @@
 namespace updateapp
 {
 // The "Downloading Update..." task window: fetches the new copy of the manager into the
-// temporary folder, tells the customer the outcome and, when the archive arrived whole, starts
-// the hand-over that installs it once the manager has quit.
+// temporary folder and, once the window has closed, tells the customer the outcome and, when the
+// archive arrived whole, starts the hand-over that installs it once the manager has quit.
 class TaskWindow final : public juce::ThreadWithProgressWindow
 {
 public:
@@ -16,6 +16,9 @@ public:
     ~TaskWindow() override;
 
     void run() override;
+
+    // On the message thread once the window has closed: the outcome box, then the hand-over.
+    void threadComplete (bool userPressedCancel) override;
 
     //==============================================================================
     enum class Outcome

@@ -49,10 +49,23 @@ struct TaskWatcher : private juce::Timer
     juce::StringArray buttons;
 };
 
+// True when a window so titled, other than the one given, shows on the desktop.
+bool otherWindowShows (const juce::Component& except, const juce::String& title)
+{
+    auto& desktop = juce::Desktop::getInstance();
+
+    for (int i = 0; i < desktop.getNumComponents(); ++i)
+        if (auto* window = desktop.getComponent (i); window != &except && window->isShowing() && window->getName() == title)
+            return true;
+
+    return false;
+}
+
 struct UpdateRun
 {
     updateapp::TaskWindow::Outcome outcome;
     bool finished = false;
+    bool taskWindowUnderBox = false;
     int launches = 0;
     juce::StringArray boxTitles, boxMessages;
     juce::String windowTitle, url;
@@ -67,8 +80,17 @@ protected:
     {
         UpdateRun run;
         ModalDriver driver;
-        driver.pressWhenModalAppears (TRANS ("OK"));
         TaskWatcher watcher (cancel);
+
+        // The outcome box: noted, with whether the task window still shows beneath it, then OK.
+        driver.whenModalAppears ([&] (juce::Component& box)
+                                 {
+            driver.seenTitles.add (ModalDriver::getTitle (box));
+            driver.seenMessages.add (ModalDriver::getMessage (box));
+            run.taskWindowUnderBox = otherWindowShows (box, TRANS ("TXT_DOWNLOADING_UPDATE"));
+            ModalDriver::pressButton (box, TRANS ("OK")); },
+                                 [] (juce::Component& modal)
+                                 { return ModalDriver::findButton (modal, TRANS ("OK")) != nullptr; });
 
         updateapp::TaskWindow task (repositoryBaseUrl + macPath, version);
         task.setLauncher ([&run]
@@ -116,6 +138,7 @@ TEST_F (SelfUpdateOnline, WholeArchiveIsKeptThenHandedOver)
     EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::downloaded);
     EXPECT_EQ (run.launches, 1);
     EXPECT_EQ (run.boxTitles, juce::StringArray ("Download Complete"));
+    EXPECT_FALSE (run.taskWindowUnderBox);
     EXPECT_EQ (run.boxMessages, juce::StringArray (TRANS ("MSG_DOWNLOAD_COMPLETE_WILL_QUIT_PASSWORD")));
     EXPECT_TRUE (run.boxMessages[0].startsWith ("The download is complete."));
     EXPECT_EQ (run.windowTitle, "Downloading Update...");
@@ -175,6 +198,7 @@ TEST_F (SelfUpdateOnline, ArchiveThatDoesNotArriveWholeIsAFailure)
         EXPECT_EQ (run.outcome, updateapp::TaskWindow::Outcome::failed);
         EXPECT_EQ (run.launches, 0);
         EXPECT_EQ (run.boxTitles, juce::StringArray ("Download failed"));
+        EXPECT_FALSE (run.taskWindowUnderBox);
         EXPECT_EQ (run.boxMessages, juce::StringArray ("There was a problem downloading the update. Please try again or contact Quorvelan if the problem persists."));
     }
 }

@@ -1,5 +1,6 @@
 #include "ui/screens/AutoUpdateComponent.h"
 
+#include "app/ProgramQuit.h"
 #include "app/ProgramValues.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ServerRequest.h"
@@ -11,7 +12,7 @@
 AutoUpdateComponent::AutoUpdateComponent()
     : juce::Component ("AutoUpdateComponent")
     , quitProgram ([]
-                   { juce::JUCEApplication::quit(); })
+                   { ProgramQuit::request(); })
 {
 }
 

@@ -32,7 +32,7 @@ public:
     void checkForUpdate();
 
     //==============================================================================
-    // Ends the program; the application's quit by default.
+    // Ends the program; ProgramQuit by default.
     std::function<void()> quitProgram;
 
     // Starts the hand-over after a whole download; empty: the real one.

@@ -1,5 +1,7 @@
 #include "ui/screens/BackAndQuit.h"
 
+#include "app/ProgramQuit.h"
+
 void BackAndQuit::handleBarButton (ScreenCodeBroadcaster& screen, const BulkButtonBar& bar, const juce::Button* button, int backCode)
 {
     switch (bar.indexOfButton (button))
@@ -9,7 +11,7 @@ void BackAndQuit::handleBarButton (ScreenCodeBroadcaster& screen, const BulkButt
             break;
 
         case 2:
-            juce::JUCEApplication::quit();
+            ProgramQuit::request();
             break;
 
         default:

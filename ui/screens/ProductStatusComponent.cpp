@@ -1,5 +1,6 @@
 #include "ui/screens/ProductStatusComponent.h"
 
+#include "app/ProgramQuit.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
 #include "tasks/DownloadThread.h"
@@ -160,7 +161,7 @@ void ProductStatusComponent::buttonClicked (juce::Button* button)
             break;
 
         case quitIndex:
-            juce::JUCEApplication::quit();
+            ProgramQuit::request();
             break;
 
         case installAllIndex:

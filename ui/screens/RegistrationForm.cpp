@@ -1,6 +1,7 @@
 #include "ui/screens/RegistrationForm.h"
 
 #include "app/InfoAlert.h"
+#include "app/ProgramQuit.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "ui/widgets/ProgramFonts.h"
@@ -86,7 +87,7 @@ void actOnBarClick (ScreenCodeBroadcaster& page, const BulkButtonBar& bar, const
             submit();
             break;
         case 2:
-            juce::JUCEApplicationBase::quit();
+            ProgramQuit::request();
             break;
         default:
             break;
