@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Drives the real program with xdotool against the stand-in server and its sample catalogue: log
 # in, open "My Plug"'s install dialog, tick VST and open the folder chooser from its "..." button;
-# in the chooser create a folder with "New Folder", open the prompt again and cancel it, then pick
-# the found VST folder from the path drop-down. After each step the chooser must be the topmost
-# window and the install dialog unmapped; after "Select" the dialog is back on top, and the install
-# puts the bundle into the chosen folder. One pass runs under a window manager (openbox), a second
-# one on the bare display. Runs as root inside the private namespace
-# (tests/scripts/in_private_root.sh) with a home folder of its own. A screenshot is kept for each
-# step in $QUORVELAN_E2E_SHOTS (or a temp folder).
+# in the chooser create a folder with "New Folder", open the prompt again and cancel it (under a
+# window manager, once more and close it through the manager), then pick the found VST folder from
+# the path drop-down. After each step the chooser must be the topmost window and the install
+# dialog unmapped; after "Select" the dialog is back on top, and the install puts the bundle into
+# the chosen folder. One pass runs under a window manager (openbox), a second one on the bare
+# display. Runs as root inside the private namespace (tests/scripts/in_private_root.sh) with a
+# home folder of its own. A screenshot is kept for each step in $QUORVELAN_E2E_SHOTS (or a temp
+# folder).
 #
 # usage: folder_chooser_end_to_end.sh PROGRAM STANDIN_SERVER SAMPLE_FOLDER PORT
 set -u
@@ -225,6 +226,18 @@ run_pass() {
     wait_mapped "$prompt" gone || fail "the new-folder prompt stays after CANCEL"
     [ ! -e "$vstFolder/New Folder" ] || fail "CANCEL created a folder"
     expect_chooser_in_front after-cancel
+
+    # Under the window manager the prompt once more, closed by it (Alt+F4: its close request).
+    if [ -n "$wm" ]; then
+        click_in "$chooser" 579 177
+        prompt=$(window_named "^New Folder\$")
+        wait_mapped "$prompt" || fail "the new-folder prompt does not show a third time"
+        sleep 0.5
+        xdotool key alt+F4
+        wait_mapped "$prompt" gone || fail "the window manager's close leaves the new-folder prompt up"
+        [ ! -e "$vstFolder/New Folder" ] || fail "the window manager's close created a folder"
+        expect_chooser_in_front after-close
+    fi
 
     # The path drop-down: its first entry is the found folder.
     click_in "$chooser" 255 178
