@@ -122,6 +122,32 @@ click_in() {
     sleep 0.4
 }
 
+# Clicks at a point of a window's content until a window so named shows, and prints its id (hex):
+# a click that the loaded X server drops is made again, up to three times in all.
+click_to_open() {
+    local id
+    for _ in 1 2 3; do
+        click_in "$1" "$2" "$3"
+        for _ in $(seq 100); do
+            id=$(xdotool search --onlyvisible --name "$4" 2>/dev/null | head -1)
+            [ -n "$id" ] && { hex "$id"; return 0; }
+            sleep 0.1
+        done
+    done
+}
+
+# Clicks at a point of the window's content until the window is unmapped (up to three clicks).
+click_to_close() {
+    for _ in 1 2 3; do
+        click_in "$1" "$2" "$3"
+        for _ in $(seq 100); do
+            is_mapped "$1" || return 0
+            sleep 0.1
+        done
+    done
+    return 1
+}
+
 # The mouse leaves every window, so no tooltip covers the windows checked.
 park_mouse() { xdotool mousemove 1 1; }
 
@@ -159,7 +185,7 @@ run_pass() {
 
     "$program" >"$work/program.log" 2>&1 &
     pid=$!
-    main=$(find_main_window 200)
+    main=$(find_main_window 600)
     [ -n "$main" ] || fail "no main window"
     main=$(hex "$main")
 
@@ -179,59 +205,48 @@ run_pass() {
     wait_mapped "$offer" || fail "the install offer does not show"
     sleep 0.5
     shot offer
-    click_in "$offer" 345 475
-    wait_mapped "$offer" gone || fail "the install offer stays"
+    click_to_close "$offer" 345 475 || fail "the install offer stays"
     sleep 0.5
     shot product-status
 
     # "My Plug" (first row): its install button opens the install dialog.
-    click_in "$main" 305 184
-    dialog=$(window_named "^Install/Update software\$")
+    dialog=$(click_to_open "$main" 305 184 "^Install/Update software\$")
     [ -n "$dialog" ] || fail "no install dialog"
-    wait_mapped "$dialog" || fail "the install dialog does not show"
     sleep 0.5
     click_in "$dialog" 96 125                    # VST tick
     shot install-dialog
 
     # The VST row's "..." button: the chooser replaces the dialog.
-    click_in "$dialog" 200 124
-    chooser=$(window_named "^Select a subdirectory in which to install the VST plug-in\\(s\\)\$")
+    chooser=$(click_to_open "$dialog" 200 124 "^Select a subdirectory in which to install the VST plug-in\\(s\\)\$")
     [ -n "$chooser" ] || fail "no folder chooser"
-    wait_mapped "$chooser" || fail "the chooser does not show"
     expect_chooser_in_front chooser
 
     # "New Folder", named "Chosen", created.
-    click_in "$chooser" 579 177
-    prompt=$(window_named "^New Folder\$")
+    prompt=$(click_to_open "$chooser" 579 177 "^New Folder\$")
     [ -n "$prompt" ] || fail "no new-folder prompt"
-    wait_mapped "$prompt" || fail "the new-folder prompt does not show"
     sleep 0.5
     click_in "$prompt" 175 101
     xdotool key ctrl+a
     xdotool type --delay 20 "Chosen"
     sleep 0.3
     shot prompt-typed
-    click_in "$prompt" 117 170                   # Create
-    wait_mapped "$prompt" gone || fail "the new-folder prompt stays after Create"
+    click_to_close "$prompt" 117 170 || fail "the new-folder prompt stays after Create"
     [ -d "$vstFolder/Chosen" ] || fail "no folder Chosen created"
     expect_chooser_in_front after-create
 
     # The prompt again, cancelled.
-    click_in "$chooser" 579 177
-    prompt=$(window_named "^New Folder\$")
-    wait_mapped "$prompt" || fail "the new-folder prompt does not show again"
+    prompt=$(click_to_open "$chooser" 579 177 "^New Folder\$")
+    [ -n "$prompt" ] || fail "no new-folder prompt the second time"
     sleep 0.5
     shot prompt-again
-    click_in "$prompt" 224 170                   # CANCEL
-    wait_mapped "$prompt" gone || fail "the new-folder prompt stays after CANCEL"
+    click_to_close "$prompt" 224 170 || fail "the new-folder prompt stays after CANCEL"
     [ ! -e "$vstFolder/New Folder" ] || fail "CANCEL created a folder"
     expect_chooser_in_front after-cancel
 
     # Under the window manager the prompt once more, closed by it (Alt+F4: its close request).
     if [ -n "$wm" ]; then
-        click_in "$chooser" 579 177
-        prompt=$(window_named "^New Folder\$")
-        wait_mapped "$prompt" || fail "the new-folder prompt does not show a third time"
+        prompt=$(click_to_open "$chooser" 579 177 "^New Folder\$")
+        [ -n "$prompt" ] || fail "no new-folder prompt the third time"
         sleep 0.5
         xdotool key alt+F4
         wait_mapped "$prompt" gone || fail "the window manager's close leaves the new-folder prompt up"
@@ -240,22 +255,15 @@ run_pass() {
     fi
 
     # The path drop-down: its first entry is the found folder.
-    click_in "$chooser" 255 178
-    menu=""
-    for _ in $(seq 100); do
-        menu=$(xdotool search --onlyvisible --name "^menu\$" 2>/dev/null | head -1)
-        [ -n "$menu" ] && break
-        sleep 0.1
-    done
+    menu=$(click_to_open "$chooser" 255 178 "^menu\$")
     [ -n "$menu" ] || fail "the path drop-down does not open"
     sleep 0.3
     shot drop-down
-    click_in "$(hex "$menu")" 60 12
+    click_to_close "$menu" 60 12 || fail "the path drop-down stays"
     expect_chooser_in_front after-drop-down
 
     # "Select": the chooser ends, the dialog is back on top showing the found folder.
-    click_in "$chooser" 211 478
-    wait_mapped "$chooser" gone || fail "the chooser stays after Select"
+    click_to_close "$chooser" 211 478 || fail "the chooser stays after Select"
     wait_mapped "$dialog" || fail "the install dialog does not come back"
     park_mouse
     sleep 1
