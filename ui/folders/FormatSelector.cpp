@@ -315,12 +315,13 @@ void FormatSelector::buttonClicked (juce::Button* button)
 
 void FormatSelector::chooseFolderFor (Format format)
 {
-    // The dialog's window steps aside while the chooser runs; its modal loop goes on.
+    // The dialog steps aside while the chooser runs: hidden, it is no longer modal, so nothing
+    // that ends inside the chooser brings it back on top (its loop goes on once it shows again).
     juce::Component::SafePointer<FormatSelector> self (this);
-    auto* peer = getPeer();
+    juce::Component::SafePointer<juce::Component> window (getPeer() != nullptr ? getTopLevelComponent() : nullptr);
 
-    if (peer != nullptr)
-        peer->setVisible (false);
+    if (window != nullptr)
+        window->setVisible (false);
 
     auto chosen = chooseFolder != nullptr ? chooseFolder (TRANS (widgets[format].chooserTitleKey),
                                                           getDefaultFolder (format),
@@ -334,8 +335,8 @@ void FormatSelector::chooseFolderFor (Format format)
     setInstallFolder (format, chosen);
     rows[format].locationEditor->setText (getInstallFolder (format), true);
 
-    if (auto* samePeer = getPeer(); samePeer != nullptr && samePeer == peer)
-        samePeer->setVisible (true);
+    if (window != nullptr)
+        window->setVisible (true);
 }
 
 //==============================================================================

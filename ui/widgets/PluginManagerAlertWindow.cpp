@@ -32,6 +32,19 @@ void PluginManagerAlertWindow::paint (juce::Graphics& g)
     juce::AlertWindow::paint (g);
 }
 
+void PluginManagerAlertWindow::visibilityChanged()
+{
+    juce::AlertWindow::visibilityChanged();
+
+    // While a window is modal the framework brings it back on top, mapped, whenever a modal
+    // window above it ends: hidden, it leaves the modal state (which ends its loop), and shown
+    // again it takes the modal state back for runModalLoop to go on.
+    if (! isVisible())
+        steppedAside = steppedAside || isCurrentlyModal (false);
+    else if (steppedAside && ! isCurrentlyModal (false))
+        enterModalState (true);
+}
+
 int PluginManagerAlertWindow::runModalLoop()
 {
     // The framework's loop answers 0 however it ends (closed by the window manager, hidden,
@@ -57,7 +70,17 @@ int PluginManagerAlertWindow::runModalLoop()
     }
 
     juce::Component::SafePointer<PluginManagerAlertWindow> self (this);
-    auto result = juce::Component::runModalLoop();
+
+    // A loop that ended because the window stepped aside runs again once it is back. The button
+    // gives the answer: the first loop may still be running when a button ends the second.
+    do
+    {
+        steppedAside = false;
+        juce::Component::runModalLoop();
+    } while (self != nullptr && *pressed == notAnsweredByButton && steppedAside && isCurrentlyModal (false));
+
+    if (self != nullptr)
+        steppedAside = false;
 
     for (auto& [button, previous] : ownButtons)
         if (button != nullptr)
@@ -66,7 +89,7 @@ int PluginManagerAlertWindow::runModalLoop()
     if (self == nullptr || *pressed == notAnsweredByButton)
         return cancelResult;
 
-    return result;
+    return *pressed;
 }
 
 //==============================================================================

@@ -14,9 +14,11 @@ public:
     ~PluginManagerAlertWindow() override;
 
     void paint (juce::Graphics& g) override;
+    void visibilityChanged() override;
 
     // Runs the window modally; returns the return value of the button that closed it, or
-    // cancelResult when no button did.
+    // cancelResult when no button did. Hidden while the loop runs, the window leaves the modal
+    // state, so that another modal window can take its place; shown again, it goes on.
     int runModalLoop();
 
     static constexpr int cancelResult = 1;
@@ -46,6 +48,7 @@ private:
     };
 
     std::vector<RoundSlot> roundSlots;
+    bool steppedAside = false;
 
     static constexpr int notAnsweredByButton = std::numeric_limits<int>::min();
 

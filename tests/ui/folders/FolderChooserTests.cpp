@@ -86,6 +86,25 @@ void confirmDialog()
 {
     DialogParts().content->okButton->triggerClick();
 }
+
+// Whether the X server shows the window: the framework keeps no state of its own for that.
+bool isMappedOnScreen (juce::Component& window)
+{
+    auto* peer = window.getPeer();
+
+    if (peer == nullptr)
+        return false;
+
+    // A round trip: the server has seen every request the program made so far.
+    peer->isFocused();
+
+    juce::ChildProcess xwininfo;
+
+    if (! xwininfo.start (juce::StringArray{ "xwininfo", "-id", juce::String ((juce::pointer_sized_int) peer->getNativeHandle()) }))
+        return false;
+
+    return xwininfo.readAllProcessOutput().contains ("Map State: IsViewable");
+}
 } // namespace
 
 //==============================================================================
@@ -665,6 +684,8 @@ TEST (FolderChooser, FormatSelectorsVstButtonStoresTheChosenSubfolder)
     { return window.isCurrentlyModal() && window.isShowing() && getDialog() == nullptr; };
 
     juce::String title, afterChoice;
+    bool selectorMappedUnderChooser = true, selectorMappedAfterPrompt = true, chooserModalAfterPrompt = false;
+    bool selectorMappedAfterChooser = false;
     StepDriver driver;
     driver.then ("the selector's dialog", selectorShown, [&]
                  { vstButton()->triggerClick(); })
@@ -673,16 +694,26 @@ TEST (FolderChooser, FormatSelectorsVstButtonStoresTheChosenSubfolder)
             { DialogParts p; return p.isReady() && findRow (*p.tree, chosen) != nullptr; },
             [&]
             {
-                DialogParts p;
-                title = p.dialog->getName();
-                findRow (*p.tree, chosen)->setSelected (true, true);
-                confirmDialog();
-            })
+                title = DialogParts().dialog->getName();
+                selectorMappedUnderChooser = isMappedOnScreen (window);
+            });
+
+    // A window that opens and closes inside the chooser leaves the selector's dialog hidden.
+    addNewFolderSteps (driver, "Not made", "CANCEL");
+
+    driver.then ("the chooser after the prompt", dialogReady, [&]
+                 {
+            selectorMappedAfterPrompt = isMappedOnScreen (window);
+            chooserModalAfterPrompt = getDialog() != nullptr;
+            DialogParts p;
+            findRow (*p.tree, chosen)->setSelected (true, true);
+            confirmDialog(); })
         .then (
             "the selector showing the chosen folder", [&]
             { return selectorShown() && selector.getVstLocation() != vstRoot; },
             [&]
             {
+                selectorMappedAfterChooser = isMappedOnScreen (window);
                 afterChoice = selector.getVstLocation();
                 vstButton()->triggerClick();
             })
@@ -696,6 +727,11 @@ TEST (FolderChooser, FormatSelectorsVstButtonStoresTheChosenSubfolder)
     const auto afterCancel = selector.getVstLocation();
 
     EXPECT_EQ (title, "Select a subdirectory in which to install the VST plug-in(s)");
+    EXPECT_FALSE (selectorMappedUnderChooser) << "the selector's dialog steps aside for the chooser";
+    EXPECT_FALSE (selectorMappedAfterPrompt) << "the selector's dialog shows again when the prompt closes";
+    EXPECT_TRUE (chooserModalAfterPrompt);
+    EXPECT_TRUE (selectorMappedAfterChooser) << "the selector's dialog is back after the chooser";
+    EXPECT_FALSE (juce::File (vstRoot).getChildFile ("Not made").exists());
     EXPECT_EQ (afterChoice, chosen.getFullPathName() + "/");
     EXPECT_EQ (afterCancel, chosen.getFullPathName() + "/") << "a cancelled chooser changes nothing";
     EXPECT_EQ (ProductCatalogue::getInstance().getVstInstallFolder(), chosen.getFullPathName() + "/")
