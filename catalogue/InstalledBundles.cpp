@@ -1,6 +1,6 @@
 #include "catalogue/InstalledBundles.h"
 
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 #include "platform/PlatformFiles.h"
 
 #include <cmath>

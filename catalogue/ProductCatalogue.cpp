@@ -6,7 +6,7 @@
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 #include "app/ProgramValues.h"
 
 #include <cmath>

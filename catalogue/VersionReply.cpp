@@ -2,7 +2,7 @@
 
 #include "app/ProgramValues.h"
 #include "catalogue/ReplyEnvelope.h"
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 
 #include <cmath>
 #include <limits>
