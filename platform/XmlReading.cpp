@@ -215,13 +215,6 @@ private:
             }
 
             element->setAttribute (juce::Identifier (juce::String::fromUTF8 (attribute[0])), value);
-
-            // Names that differ only in case are one name to every reader here.
-            if (element->getNumAttributes() != count)
-            {
-                builder.refuse();
-                return;
-            }
         }
 
         builder.open.push_back ({ std::move (element), {} });
