@@ -5,7 +5,6 @@
 #include "catalogue/ReplyEnvelope.h"
 #include "platform/XmlReading.h"
 
-
 float VersionReply::readVersion (const juce::String& text)
 {
     return NumberText::readFloat (text);

@@ -109,8 +109,11 @@ class TreeBuilder
 {
 public:
     TreeBuilder (XML_Parser p, XmlReading::CharacterReferences refs, const char* data, size_t numBytes)
-        : parser (p), references (refs), documentBytes (data), documentSize (numBytes),
-          utf16 (startsWithUtf16Mark (data, numBytes))
+        : parser (p)
+        , references (refs)
+        , documentBytes (data)
+        , documentSize (numBytes)
+        , utf16 (startsWithUtf16Mark (data, numBytes))
     {
         XML_SetUserData (parser, this);
         XML_SetXmlDeclHandler (parser, xmlDeclaration);

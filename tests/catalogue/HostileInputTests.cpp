@@ -128,7 +128,7 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
     juce::String products;
     int order = 0;
 
-    for (auto* latest : { "inf", "1e309", "nan", "-inf", "INF", "1e3093333333333" })
+    for (auto* latest : { "inf", "1e309", "nan", "-inf", "INF", "1e3093333333333", "1e4294967301" })
         products << BundleFixtures::productXml (++order, latest, latest, order);
 
     products << BundleFixtures::productXml (++order, "fine", "2.5", order);
@@ -140,16 +140,14 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
         products << "<product id=\"" << id << "\"><product_title>kept " << id << "</product_title></product>";
 
     // Display orders beyond the int range read as no number; those within it as they stand.
-    const std::pair<const char*, int> orders[] = { { "4294967297", 0 }, { "2147483648", 0 }, { "-2147483649", 0 },
-                                                   { "99999999999999999999", 0 }, { " -2147483648", -2147483647 - 1 },
-                                                   { "17 ", 17 }, { "+17", 0 }, { "12abc", 12 } };
+    const std::pair<const char*, int> orders[] = { { "4294967297", 0 }, { "2147483648", 0 }, { "-2147483649", 0 }, { "99999999999999999999", 0 }, { " -2147483648", -2147483647 - 1 }, { "17 ", 17 }, { "+17", 0 }, { "12abc", 12 } };
 
     for (int i = 0; i < (int) std::size (orders); ++i)
         products << "<product id=\"" << (100 + i) << "\"><display_order>" << orders[i].first << "</display_order></product>";
 
     auto& catalogue = BundleFixtures::buildCatalogue ("<r>" + products + "</r>", true);
 
-    for (int id = 1; id <= 6; ++id)
+    for (int id = 1; id <= 7; ++id)
     {
         auto* product = catalogue.findProductById (id);
         ASSERT_NE (product, nullptr) << id;
@@ -164,8 +162,8 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
         EXPECT_EQ (product->getDisplayOrder(), orders[i].second) << orders[i].first;
     }
 
-    EXPECT_FLOAT_EQ (catalogue.findProductById (7)->getLatestVersion(), 2.5f);
-    EXPECT_EQ (catalogue.getNumProducts(), 10 + (int) std::size (orders)) << "seven versions, three ids that fit and the orders";
+    EXPECT_FLOAT_EQ (catalogue.findProductById (8)->getLatestVersion(), 2.5f);
+    EXPECT_EQ (catalogue.getNumProducts(), 11 + (int) std::size (orders)) << "eight versions, three ids that fit and the orders";
     EXPECT_EQ (catalogue.findProductById (-1), nullptr) << "no id wraps round";
     ASSERT_NE (catalogue.findProductById (2147483647), nullptr);
     ASSERT_NE (catalogue.findProductById (-5), nullptr);

@@ -35,6 +35,7 @@ TEST (VersionReply, OffersOnlyAVersionAboveThisOneInSinglePrecision)
         { authapp ("version=\"nan\""), Offer::none },
         { authapp ("version=\"1e39\""), Offer::none },
         { authapp ("version=\"1e3093333333333\""), Offer::none },
+        { authapp ("version=\"1e4294967301\""), Offer::none },
         { authapp ("version=\"1e-3093333333333\" minvers=\"9\""), Offer::none },
         { authapp ("version=\"-5\" minvers=\"9\""), Offer::none },
         { authapp ("version=\"3.22\" minvers=\"3.5\""), Offer::none },
@@ -63,10 +64,22 @@ TEST (VersionReply, OffersOnlyAVersionAboveThisOneInSinglePrecision)
     // Read as the framework reads a number, but range-checked: an exponent beyond any int is no
     // version rather than whatever an overflowing reader makes of it.
     const std::pair<const char*, float> texts[] = {
-        { "1e3093333333333", 0.0f }, { "-1e3093333333333", 0.0f }, { "1e-3093333333333", 0.0f },
-        { "9e99999999999999999999", 0.0f }, { "1e309", 0.0f }, { " \t+3.5x", 3.5f }, { "1.2.3", 1.2f },
-        { "-2", -2.0f }, { ".5", 0.5f }, { "0x10", 0.0f }, { "+-1", 0.0f }, { "", 0.0f }, { "3.22", 3.22f },
-        { "00000000000000000000000003.5", 3.5f }, { "1e-40", 1e-40f }
+        { "1e3093333333333", 0.0f },
+        { "1e4294967301", 0.0f },
+        { "-1e3093333333333", 0.0f },
+        { "1e-3093333333333", 0.0f },
+        { "9e99999999999999999999", 0.0f },
+        { "1e309", 0.0f },
+        { " \t+3.5x", 3.5f },
+        { "1.2.3", 1.2f },
+        { "-2", -2.0f },
+        { ".5", 0.5f },
+        { "0x10", 0.0f },
+        { "+-1", 0.0f },
+        { "", 0.0f },
+        { "3.22", 3.22f },
+        { "00000000000000000000000003.5", 3.5f },
+        { "1e-40", 1e-40f }
     };
 
     for (auto& [text, expected] : texts)

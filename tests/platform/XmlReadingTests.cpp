@@ -102,12 +102,25 @@ TEST (XmlReading, TakesOnlyWellFormedUnicodeDocumentsWithoutDeclarationsOrFetchi
         { "zero byte", std::string ("<r>a\0b</r>", 9), false },
         { "UTF-16 without its mark", std::string ("<\0r\0/\0>\0", 8), false },
         { "UTF-16 with its mark", std::string ("\xff\xfe<\0r\0/\0>\0", 10), true },
-        { "UTF-16 declared as UTF-8", std::string ("\xfe\xff\0<\0?\0x\0m\0l\0 \0v\0e\0r\0s\0i\0o\0n\0=\0'\0" "1\0.\0" "0\0'\0 \0e\0n\0c\0o\0d\0i\0n\0g\0=\0'\0U\0T\0F\0-\0" "8\0'\0?\0>\0<\0r\0/\0>", 72), false },
+        { "UTF-16 declared as UTF-8", std::string ("\xfe\xff\0<\0?\0x\0m\0l\0 \0v\0e\0r\0s\0i\0o\0n\0=\0'\0"
+                                                   "1\0.\0"
+                                                   "0\0'\0 \0e\0n\0c\0o\0d\0i\0n\0g\0=\0'\0U\0T\0F\0-\0"
+                                                   "8\0'\0?\0>\0<\0r\0/\0>",
+                                                   72),
+          false },
         { "text after the root", "<r/>x", false },
         { "two roots", "<r/><r/>", false },
         { "cut", "<r><a>", false },
-        { "64 attributes", "<r" + juce::String ([] { juce::String a; for (int i = 0; i < 64; ++i) a << " a" << i << "=\"\""; return a; }()).toStdString() + "/>", true },
-        { "65 attributes", "<r" + juce::String ([] { juce::String a; for (int i = 0; i < 65; ++i) a << " a" << i << "=\"\""; return a; }()).toStdString() + "/>", false },
+        { "64 attributes", "<r" + juce::String ([]
+                                                { juce::String a; for (int i = 0; i < 64; ++i) a << " a" << i << "=\"\""; return a; }())
+                                      .toStdString()
+                               + "/>",
+          true },
+        { "65 attributes", "<r" + juce::String ([]
+                                                { juce::String a; for (int i = 0; i < 65; ++i) a << " a" << i << "=\"\""; return a; }())
+                                      .toStdString()
+                               + "/>",
+          false },
         { "empty", "", false },
     };
 
