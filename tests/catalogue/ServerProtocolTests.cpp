@@ -84,11 +84,11 @@ TEST (ReplyEnvelope, ErrorMessageListsEveryErrorLookedUp)
 {
     setLanguage (0);
     auto root = XmlReading::parse ("<quordata response=\"ERROR\">"
-                                "<error>INVALID_EMAIL</error>"
-                                "<ERROR>Plain <b>words</b></ERROR>"
-                                "<note>skipped</note>"
-                                "<error>PASSWORD_MISMATCH</error>"
-                                "</quordata>");
+                                   "<error>INVALID_EMAIL</error>"
+                                   "<ERROR>Plain <b>words</b></ERROR>"
+                                   "<note>skipped</note>"
+                                   "<error>PASSWORD_MISMATCH</error>"
+                                   "</quordata>");
     ASSERT_NE (root, nullptr);
 
     EXPECT_EQ (ReplyEnvelope::buildErrorMessage (*root),
