@@ -1,9 +1,7 @@
 #include "app/RememberedLogin.h"
 
 #include "app/SettingsFiles.h"
-#include "app/StrictXmlReader.h"
-#include "catalogue/XmlReading.h"
-#include "platform/PlatformFiles.h"
+#include "platform/XmlReading.h"
 
 juce::uint32 reverseByteBits (juce::uint32 value) noexcept
 {
@@ -18,6 +16,11 @@ juce::uint32 reverseByteBits (juce::uint32 value) noexcept
 
 namespace
 {
+bool isScalar (juce::uint32 code) noexcept
+{
+    return code <= 0x10ffff && (code < 0xd800 || code > 0xdfff);
+}
+
 std::u32string scrambleCodes (const std::u32string& codes)
 {
     std::u32string scrambled;
@@ -42,7 +45,7 @@ std::u32string toCodes (const juce::String& text)
 bool allScalars (const std::u32string& codes)
 {
     for (auto c : codes)
-        if (c == 0 || ! StrictXmlReader::isScalar ((juce::uint32) c))
+        if (c == 0 || ! isScalar ((juce::uint32) c))
             return false;
 
     return true;
@@ -79,18 +82,15 @@ juce::File RememberedLogin::getFile()
 
 std::optional<RememberedLogin> RememberedLogin::read (const juce::File& file)
 {
-    juce::MemoryBlock content;
+    // The scrambled texts hold control characters, which the framework writes as references
+    // that XML 1.0 has no room for.
+    auto root = XmlReading::parseFile (file, XmlReading::maxFileBytes, XmlReading::CharacterReferences::anyScalar);
 
-    if (! PlatformFiles::readRegularFile (file.getFullPathName(), XmlReading::maxFileBytes, content))
+    if (! XmlReading::hasTagName (root.get(), "SAVE"))
         return {};
 
-    auto root = StrictXmlReader::readRoot (content);
-
-    if (! root.has_value() || ! StrictXmlReader::namesMatch (root->tagName, "SAVE"))
-        return {};
-
-    auto user = scrambleCodes (root->getAttribute ("user"));
-    auto pass = scrambleCodes (root->getAttribute ("pass"));
+    auto user = scrambleCodes (toCodes (XmlReading::getAttribute (*root, "user")));
+    auto pass = scrambleCodes (toCodes (XmlReading::getAttribute (*root, "pass")));
 
     if (! allScalars (user) || ! allScalars (pass))
         return {};

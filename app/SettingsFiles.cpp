@@ -1,6 +1,6 @@
 #include "app/SettingsFiles.h"
 
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 #include "platform/PrivateFile.h"
 
 juce::String SettingsFiles::getSettingsFolderPath()

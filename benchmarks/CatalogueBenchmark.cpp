@@ -10,6 +10,7 @@
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
+#include "platform/XmlReading.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -65,7 +66,7 @@ int measure (int numProducts)
     auto xml = layOutTree (numProducts, bundles);
 
     auto& catalogue = ProductCatalogue::getInstance();
-    catalogue.useComponentsXml (juce::parseXML (xml), true);
+    catalogue.useComponentsXml (XmlReading::parse (xml), true);
 
     const auto find = BenchmarkRuns::timeShell ("find '" + getDefaultVstFolder() + "' '" + getDefaultAuFolder() + "' > /dev/null");
 

@@ -1,10 +1,11 @@
 #include "catalogue/InstalledBundles.h"
 
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 #include "platform/PlatformFiles.h"
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace
 {
@@ -96,8 +97,11 @@ float readBundleVersion (const juce::String& plistPath)
     if (value == nullptr)
         return 0.0f;
 
-    auto version = (float) std::atof (value->getAllSubText().toRawUTF8());
+    const auto version = std::atof (value->getAllSubText().toRawUTF8());
 
     // "nan", "inf" or a number beyond float range is no version.
-    return std::isfinite (version) ? version : 0.0f;
+    if (! std::isfinite (version) || std::abs (version) > (double) std::numeric_limits<float>::max())
+        return 0.0f;
+
+    return (float) version;
 }

@@ -2,14 +2,14 @@
 
 #include "catalogue/BundleIndex.h"
 #include "catalogue/InstallTask.h"
+#include "catalogue/NumberText.h"
 #include "catalogue/ProductRecord.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 #include "app/ProgramValues.h"
 
-#include <cmath>
 #include <limits>
 
 namespace
@@ -157,12 +157,9 @@ void ProductCatalogue::buildFromXml (std::atomic<double>* progress)
                 continue;
 
             const auto title = childText ("product_title");
-            auto latestVersion = (float) childText ("latest_version").getDoubleValue();
-
             // "inf", "nan" or a number beyond float range is no version.
-            if (! std::isfinite (latestVersion))
-                latestVersion = 0.0f;
-            const auto displayOrder = childText ("display_order").getIntValue();
+            const auto latestVersion = NumberText::readFloat (childText ("latest_version"));
+            const auto displayOrder = NumberText::readInt (childText ("display_order"));
 
             juce::OwnedArray<ComponentRecord> components;
 

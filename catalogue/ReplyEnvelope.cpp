@@ -1,6 +1,6 @@
 #include "catalogue/ReplyEnvelope.h"
 
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 
 bool ReplyEnvelope::isQuordata (const juce::XmlElement* root)
 {

@@ -2,7 +2,7 @@
 
 #include "app/ProgramValues.h"
 #include "catalogue/WebReader.h"
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 
 #include <cstring>
 
@@ -40,8 +40,7 @@ std::unique_ptr<juce::XmlElement> ServerRequest::readXml (juce::Thread* task) co
     if (! readBytes (reply, task))
         return {};
 
-    // Decoded as the framework reads a text stream: a byte-order mark is honoured, not kept.
-    return XmlReading::parse (juce::String::createStringFromData (reply.getData(), (int) reply.getSize()));
+    return XmlReading::parse (reply);
 }
 
 bool ServerRequest::readBytes (juce::MemoryBlock& reply, juce::Thread* task) const

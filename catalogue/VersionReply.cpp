@@ -1,20 +1,13 @@
 #include "catalogue/VersionReply.h"
 
 #include "app/ProgramValues.h"
+#include "catalogue/NumberText.h"
 #include "catalogue/ReplyEnvelope.h"
-#include "catalogue/XmlReading.h"
-
-#include <cmath>
-#include <limits>
+#include "platform/XmlReading.h"
 
 float VersionReply::readVersion (const juce::String& text)
 {
-    const auto value = text.getDoubleValue();
-
-    if (! std::isfinite (value) || std::abs (value) > (double) std::numeric_limits<float>::max())
-        return 0.0f;
-
-    return (float) value;
+    return NumberText::readFloat (text);
 }
 
 float VersionReply::getProgramVersion()

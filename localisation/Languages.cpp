@@ -109,6 +109,15 @@ void setLanguage (int index)
         return;
     }
 
+    // The language box selects the current language once when it is built; only a change, which
+    // is the customer's pick, replaces a "local" that could not be read.
+    if (localFileUnreadable && index == currentLanguageIndex)
+    {
+        installLanguageTable (index);
+        return;
+    }
+
+    localFileUnreadable = false;
     currentLanguageIndex = index;
     loadLanguageTable (currentLanguageIndex);
 }

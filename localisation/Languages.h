@@ -23,7 +23,8 @@ int chooseLanguageForLocale (const char* localeIdentifier);
 // but cannot be read: that file is left as it is.
 void initLanguage();
 
-// Switches to language 0 or 1 at run time.
+// Switches to language 0 or 1 at run time and rewrites "local"; while "local" cannot be read
+// (see initLanguage), only a change of language rewrites it.
 void setLanguage (int index);
 
 // Writes "local" for the current language.

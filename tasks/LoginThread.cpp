@@ -1,6 +1,6 @@
 #include "tasks/LoginThread.h"
 
-#include "catalogue/XmlReading.h"
+#include "platform/XmlReading.h"
 
 #include "app/InfoAlert.h"
 #include "catalogue/ProductCatalogue.h"
@@ -62,7 +62,7 @@ bool LoginThread::requestLogin()
     if (threadShouldExit())
         return false;
 
-    auto root = XmlReading::parse (reply.toString());
+    auto root = XmlReading::parse (reply);
 
     switch (parseLoginReply (root.get()))
     {

@@ -1,6 +1,7 @@
 #include "catalogue/BundleFixtures.h"
 
 #include "catalogue/ProductCatalogue.h"
+#include "platform/XmlReading.h"
 
 #include <zlib.h>
 
@@ -80,7 +81,7 @@ ProductCatalogue& buildCatalogue (const juce::String& xml, bool online, std::ato
     auto& catalogue = ProductCatalogue::getInstance();
     catalogue.dropOnlineComponents();
     catalogue.dropOfflineComponents();
-    catalogue.useComponentsXml (juce::parseXML (xml), online);
+    catalogue.useComponentsXml (XmlReading::parse (xml), online);
     catalogue.buildFromXml (progress);
     return catalogue;
 }

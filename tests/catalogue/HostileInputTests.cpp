@@ -1,13 +1,22 @@
 #include <gtest/gtest.h>
 
+#include "app/RememberedLogin.h"
 #include "app/SettingsFiles.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/InstalledBundles.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
+#include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
-#include "catalogue/XmlReading.h"
+#include "catalogue/VersionReply.h"
+#include "platform/XmlReading.h"
 #include "support/ServerFixture.h"
+#include "support/TestEnvironment.h"
+
+#include <chrono>
+#include <future>
+#include <optional>
+#include <thread>
 
 namespace
 {
@@ -23,23 +32,39 @@ juce::String plistNestedTo (int arrayDepth)
            + juce::String::repeatedString ("<array>", arrayDepth) + juce::String::repeatedString ("</array>", arrayDepth)
            + "</dict></plist>";
 }
+// Runs the read on a thread of its own and waits for it a bounded time: a reader that never
+// returns fails the test instead of hanging the suite (its thread is left behind).
+std::optional<juce::String> readWithin (std::function<juce::String()> read)
+{
+    auto task = std::make_shared<std::packaged_task<juce::String()>> (std::move (read));
+    auto result = task->get_future();
+    std::thread ([task]
+                 { (*task)(); })
+        .detach();
+
+    if (result.wait_for (std::chrono::seconds (20)) != std::future_status::ready)
+        return {};
+
+    return result.get();
+}
+
+// The framework's parser loops for ever on both: a processing instruction after text inside an
+// element, and an internal entity that names another.
+const juce::String processingInstruction ("<a>x<?x?>y</a>");
+const juce::String entityLoop ("<!DOCTYPE r [<!ENTITY a \";;;&b;\">]>");
 } // namespace
 
-TEST (XmlNesting, DeepDocumentsAreRefusedBeforeParsing)
+TEST (XmlNesting, DeepDocumentsAreRefused)
 {
-    EXPECT_TRUE (XmlReading::isNestingWithin (nested (256)));
-    EXPECT_FALSE (XmlReading::isNestingWithin (nested (257)));
     EXPECT_NE (XmlReading::parse (nested (256)), nullptr);
     EXPECT_EQ (XmlReading::parse (nested (257)), nullptr);
-    EXPECT_EQ (XmlReading::parse (nested (20000)), nullptr) << "deep enough to overflow the parser's stack";
+    EXPECT_EQ (XmlReading::parse (nested (20000)), nullptr) << "deep enough to overflow a recursive parser's stack";
 
     // Whatever is not an element does not count, and siblings do not add up.
-    const auto noise = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ELEMENT r ANY>]><!-- <b><b> --><r x=\"<b>\" y='/>'>"
-                       + juce::String::repeatedString ("<e/><e a=\"1\" />", 1000)
-                       + "<![CDATA[<b><b><b>]]>" + nested (255) + "</r>";
-    EXPECT_TRUE (XmlReading::isNestingWithin (noise));
-    EXPECT_NE (XmlReading::parse (noise), nullptr);
-    EXPECT_FALSE (XmlReading::isNestingWithin ("<r>" + noise + "</r>"));
+    const auto body = "<!-- <b><b> --><r x=\"&lt;b>\" y='/>'>" + juce::String::repeatedString ("<e/><e a=\"1\" />", 1000)
+                      + "<![CDATA[<b><b><b>]]>" + nested (255) + "</r>";
+    EXPECT_NE (XmlReading::parse ("<?xml version=\"1.0\"?>" + body), nullptr);
+    EXPECT_EQ (XmlReading::parse ("<r>" + body + "</r>"), nullptr);
 }
 
 TEST (BundleVersion, OnlyAnOrdinaryPlistOfReasonableSizeIsRead)
@@ -103,7 +128,7 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
     juce::String products;
     int order = 0;
 
-    for (auto* latest : { "inf", "1e309", "nan", "-inf", "INF" })
+    for (auto* latest : { "inf", "1e309", "nan", "-inf", "INF", "1e3093333333333", "1e4294967301" })
         products << BundleFixtures::productXml (++order, latest, latest, order);
 
     products << BundleFixtures::productXml (++order, "fine", "2.5", order);
@@ -114,9 +139,15 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
     for (auto* id : { "2147483647", "-5", "0012" })
         products << "<product id=\"" << id << "\"><product_title>kept " << id << "</product_title></product>";
 
+    // Display orders beyond the int range read as no number; those within it as they stand.
+    const std::pair<const char*, int> orders[] = { { "4294967297", 0 }, { "2147483648", 0 }, { "-2147483649", 0 }, { "99999999999999999999", 0 }, { " -2147483648", -2147483647 - 1 }, { "17 ", 17 }, { "+17", 0 }, { "12abc", 12 } };
+
+    for (int i = 0; i < (int) std::size (orders); ++i)
+        products << "<product id=\"" << (100 + i) << "\"><display_order>" << orders[i].first << "</display_order></product>";
+
     auto& catalogue = BundleFixtures::buildCatalogue ("<r>" + products + "</r>", true);
 
-    for (int id = 1; id <= 5; ++id)
+    for (int id = 1; id <= 7; ++id)
     {
         auto* product = catalogue.findProductById (id);
         ASSERT_NE (product, nullptr) << id;
@@ -124,8 +155,15 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
         EXPECT_EQ (product->getLatestVersionText(), "v0.00") << product->getTitle();
     }
 
-    EXPECT_FLOAT_EQ (catalogue.findProductById (6)->getLatestVersion(), 2.5f);
-    EXPECT_EQ (catalogue.getNumProducts(), 9) << "six versions and three ids that fit";
+    for (int i = 0; i < (int) std::size (orders); ++i)
+    {
+        auto* product = catalogue.findProductById (100 + i);
+        ASSERT_NE (product, nullptr) << orders[i].first;
+        EXPECT_EQ (product->getDisplayOrder(), orders[i].second) << orders[i].first;
+    }
+
+    EXPECT_FLOAT_EQ (catalogue.findProductById (8)->getLatestVersion(), 2.5f);
+    EXPECT_EQ (catalogue.getNumProducts(), 11 + (int) std::size (orders)) << "eight versions, three ids that fit and the orders";
     EXPECT_EQ (catalogue.findProductById (-1), nullptr) << "no id wraps round";
     ASSERT_NE (catalogue.findProductById (2147483647), nullptr);
     ASSERT_NE (catalogue.findProductById (-5), nullptr);
@@ -133,7 +171,124 @@ TEST (ProductCatalogue, VersionsThatAreNoNumbersAndIdsBeyondRange)
     EXPECT_EQ (catalogue.findProductById (12)->getTitle(), "kept 0012");
 }
 
+TEST (HostileXml, ProcessingInstructionsAndEntityLoopsEndEveryFileReader)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT();
+
+    BundleFixtures::ScratchFolder scratch;
+    const auto file = scratch.getChild ("document");
+    const juce::File components ("/opt/Quorvelan/PluginManagerOfflineRepository/components.xml");
+    ASSERT_TRUE (components.getParentDirectory().createDirectory());
+
+    const auto readSettings = [file]
+    {
+        auto root = SettingsFiles::readXml (file);
+        return root != nullptr ? root->getStringAttribute ("language") + "/" + root->getAllSubText() : juce::String ("none");
+    };
+
+    const auto readLogin = [file]
+    {
+        auto login = RememberedLogin::read (file);
+        return login.has_value() ? login->email + "/" + login->password : juce::String ("none");
+    };
+
+    const auto readPlist = [file]
+    { return juce::String (readBundleVersion (file.getFullPathName())); };
+
+    const auto readOffline = [components]
+    {
+        auto& catalogue = ProductCatalogue::getInstance();
+        catalogue.dropOnlineComponents();
+        catalogue.loadOfflineRepository();
+        catalogue.buildFromXml (nullptr);
+        auto* first = catalogue.getProduct (0);
+        return juce::String (catalogue.getNumProducts()) + (first != nullptr ? " " + first->getTitle() : juce::String());
+    };
+
+    const auto plistHead = juce::String ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                         "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n");
+    const auto plistBody = juce::String ("<plist version=\"1.0\"><dict><key>CFBundleVersion</key><string>2<?v?>.5</string></dict>")
+                           + processingInstruction + "</plist>";
+
+    struct Case
+    {
+        const char* what;
+        juce::String content;
+        std::function<juce::String()> read;
+        juce::String expected;
+        juce::File where;
+    };
+
+    const Case cases[] = {
+        { "settings", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<local language=\"Spanish\">" + processingInstruction + "</local>", readSettings, "Spanish/xy", file },
+        { "settings", entityLoop + "<r language=\"Spanish\">&a;</r>", readSettings, "none", file },
+        { "login", "<SAVE user=\"F&#134;\" pass=\"F&#134;\">" + processingInstruction + "</SAVE>", readLogin, "ab/ab", file },
+        { "login", entityLoop + "<r user=\"F&#134;\">&a;</r>", readLogin, "none", file },
+        { "Info.plist", plistHead + plistBody, readPlist, "2.5", file },
+        { "Info.plist", entityLoop + "<plist><dict><key>CFBundleVersion</key><string>2.5&a;</string></dict></plist>", readPlist, "0", file },
+        { "components.xml", "<r><product id=\"1\"><product_title>A<?t?>B</product_title></product>" + processingInstruction + "</r>", readOffline, "1 AB", components },
+        { "components.xml", entityLoop + "<r><product id=\"1\"><product_title>&a;</product_title></product></r>", readOffline, "0", components },
+    };
+
+    for (auto& c : cases)
+    {
+        ASSERT_TRUE (c.where.replaceWithText (c.content));
+        const auto read = readWithin (c.read);
+        ASSERT_TRUE (read.has_value()) << c.what << " never returned: " << c.content;
+        EXPECT_EQ (*read, c.expected) << c.what << ": " << c.content;
+    }
+}
+
 using HostileServerOnline = ServerFixture;
+
+TEST_F (HostileServerOnline, ProcessingInstructionsAndEntityLoopsEndEveryReply)
+{
+    const auto okWithInstruction = "<?xml version=\"1.0\"?><quordata response=\"OK\">" + processingInstruction
+                                   + "<authapp version=\"3.5\" minvers=\"3.0\" macpath=\"u.zip\"/>"
+                                     "<product id=\"1\"><product_title>A<?t?>B</product_title></product></quordata>";
+    const auto okWithEntityLoop = entityLoop + "<quordata response=\"OK\">&a;<authapp version=\"3.5\"/>"
+                                               "<product id=\"1\"><product_title>A</product_title></product></quordata>";
+
+    const auto readReplies = []
+    {
+        using Outcome = ReplyEnvelope::Outcome;
+        juce::String seen;
+
+        // The update check, the registration pages, the login task and the catalogue request.
+        auto version = ServerRequest ("GET_VERSION").readXml();
+        seen << (int) VersionReply::read (version.get()).offer;
+
+        auto registration = ServerRequest ("REGISTER_VERIFY_ACCOUNT_DETAILS").readXml();
+        seen << " " << (ReplyEnvelope::check (registration.get()) == Outcome::ok ? "ok" : "no");
+
+        juce::MemoryBlock login;
+        seen << " " << (ServerRequest ("REQUEST_LICENCE").readBytes (login) ? parseLoginReply (XmlReading::parse (login).get()) : -1);
+
+        auto& catalogue = ProductCatalogue::getInstance();
+        seen << " " << (int) catalogue.requestComponents (nullptr) << " " << catalogue.getNumProducts();
+
+        if (auto* first = catalogue.getProduct (0))
+            seen << " " << first->getTitle();
+
+        return seen;
+    };
+
+    for (auto* action : { "GET_VERSION", "REGISTER_VERIFY_ACCOUNT_DETAILS", "REQUEST_LICENCE" })
+        server.setReply (action, { 200, okWithInstruction.toStdString() });
+
+    server.setComponentsXml (okWithInstruction.toStdString());
+    auto read = readWithin (readReplies);
+    ASSERT_TRUE (read.has_value()) << "a reply with a processing instruction after text never ended";
+    EXPECT_EQ (*read, "2 ok 0 1 1 AB") << "an optional update, and every reply read";
+
+    for (auto* action : { "GET_VERSION", "REGISTER_VERIFY_ACCOUNT_DETAILS", "REQUEST_LICENCE" })
+        server.setReply (action, { 200, okWithEntityLoop.toStdString() });
+
+    server.setComponentsXml (okWithEntityLoop.toStdString());
+    read = readWithin (readReplies);
+    ASSERT_TRUE (read.has_value()) << "a reply with an entity naming another never ended";
+    EXPECT_EQ (*read, "0 no 1 0 0") << "no reply anywhere";
+}
 
 TEST_F (HostileServerOnline, DeepAndOverlongRepliesAreFailedRequests)
 {

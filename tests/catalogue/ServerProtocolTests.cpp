@@ -4,6 +4,7 @@
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
+#include "platform/XmlReading.h"
 
 TEST (ServerRequest, EscapesEveryByteButLettersDigitsAndMarks)
 {
@@ -73,7 +74,7 @@ TEST (ReplyEnvelope, NamesIgnoreCaseValuesDoNot)
 
     for (auto& c : cases)
     {
-        auto root = juce::parseXML (c.reply);
+        auto root = XmlReading::parse (c.reply);
         EXPECT_EQ (ReplyEnvelope::check (root.get()), c.outcome) << c.reply;
         EXPECT_EQ (parseLoginReply (root.get()), c.login) << c.reply;
     }
@@ -82,12 +83,12 @@ TEST (ReplyEnvelope, NamesIgnoreCaseValuesDoNot)
 TEST (ReplyEnvelope, ErrorMessageListsEveryErrorLookedUp)
 {
     setLanguage (0);
-    auto root = juce::parseXML ("<quordata response=\"ERROR\">"
-                                "<error>INVALID_EMAIL</error>"
-                                "<ERROR>Plain <b>words</b></ERROR>"
-                                "<note>skipped</note>"
-                                "<error>PASSWORD_MISMATCH</error>"
-                                "</quordata>");
+    auto root = XmlReading::parse ("<quordata response=\"ERROR\">"
+                                   "<error>INVALID_EMAIL</error>"
+                                   "<ERROR>Plain <b>words</b></ERROR>"
+                                   "<note>skipped</note>"
+                                   "<error>PASSWORD_MISMATCH</error>"
+                                   "</quordata>");
     ASSERT_NE (root, nullptr);
 
     EXPECT_EQ (ReplyEnvelope::buildErrorMessage (*root),
@@ -97,6 +98,6 @@ TEST (ReplyEnvelope, ErrorMessageListsEveryErrorLookedUp)
                    + TRANS ("PASSWORD_MISMATCH") + "\n\n");
     EXPECT_NE (TRANS ("INVALID_EMAIL"), "INVALID_EMAIL");
 
-    auto empty = juce::parseXML ("<quordata response=\"ERROR\"/>");
+    auto empty = XmlReading::parse ("<quordata response=\"ERROR\"/>");
     EXPECT_EQ (ReplyEnvelope::buildErrorMessage (*empty), TRANS ("MSG_REGISTRATION_ERRORS_TEXT") + "\n\n");
 }

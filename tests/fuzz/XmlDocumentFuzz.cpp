@@ -1,14 +1,34 @@
-#include "catalogue/XmlReading.h"
 #include "fuzz/FuzzCheck.h"
+#include "platform/XmlReading.h"
 
 #include <cstdint>
 
+namespace
+{
+// The depth of the deepest element below and including this one.
+int depthOf (const juce::XmlElement& element)
+{
+    int deepest = 0;
+
+    for (auto* child : element.getChildIterator())
+        if (! child->isTextElement())
+            deepest = juce::jmax (deepest, depthOf (*child));
+
+    return deepest + 1;
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), (int) size);
-
-    if (auto root = XmlReading::parse (text))
-        FUZZ_CHECK (root->getTagName().isNotEmpty());
+    for (auto references : { XmlReading::CharacterReferences::xml, XmlReading::CharacterReferences::anyScalar })
+    {
+        if (auto root = XmlReading::parse (data, size, references))
+        {
+            FUZZ_CHECK (root->getTagName().isNotEmpty());
+            FUZZ_CHECK (! root->isTextElement());
+            FUZZ_CHECK (depthOf (*root) <= XmlReading::maxNestingDepth);
+        }
+    }
 
     return 0;
 }

@@ -83,6 +83,42 @@ TEST (WelcomePage, TakesTheCurrentLanguageAndSwitchesIt)
     setLanguage (0);
 }
 
+TEST (WelcomePage, AnUnreadableLocalIsReplacedOnlyByTheCustomersPick)
+{
+    SettingsFiles::createSettingsFolder();
+    ASSERT_TRUE (localFile().replaceWithText ("language=Spanish"));
+
+    // The start leaves the file alone and takes the locale's language; the page's box then
+    // selects that language, which is no choice of the customer's.
+    {
+        TestEnvironment::ScopedEnvironmentVariable locale ("LC_ALL", "es_ES.UTF-8");
+        initLanguage();
+    }
+
+    ASSERT_EQ (currentLanguageIndex, 1);
+
+    {
+        FrontPageComponent page;
+        TestEnvironment::runFor (200);
+
+        EXPECT_EQ (page.getLanguageBox().getText(), "Spanish");
+        EXPECT_EQ (TRANS ("OK"), "Aceptar");
+        EXPECT_EQ (localFile().loadFileAsString(), "language=Spanish") << "the box's own selection writes nothing";
+
+        // Picking a language is the customer's choice: it is written, and from then on every pick.
+        page.getLanguageBox().setSelectedId (1, juce::sendNotification);
+        ASSERT_TRUE (TestEnvironment::runUntil ([]
+                                                { return languageInLocal() == "English"; }));
+        EXPECT_EQ (currentLanguageIndex, 0);
+
+        page.getLanguageBox().setSelectedId (2, juce::sendNotification);
+        ASSERT_TRUE (TestEnvironment::runUntil ([]
+                                                { return languageInLocal() == "Spanish"; }));
+    }
+
+    setLanguage (0);
+}
+
 TEST (WelcomePage, ExistingUserAndRegisterSendTheirCodes)
 {
     setLanguage (0);
