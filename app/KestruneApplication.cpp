@@ -14,6 +14,7 @@ KestruneApplication::~KestruneApplication() = default;
 
 void KestruneApplication::initialise (const juce::String& commandLine)
 {
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
     ResourceArchive::getInstance();
     initLanguage();
     SettingsFiles::createSettingsFolder();
@@ -26,6 +27,7 @@ void KestruneApplication::initialise (const juce::String& commandLine)
 void KestruneApplication::shutdown()
 {
     mainWindow.reset();
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
 
 const juce::String KestruneApplication::getApplicationName()

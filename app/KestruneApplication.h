@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/widgets/ProgramLookAndFeel.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class KestruneMainWindow;
@@ -23,5 +25,6 @@ public:
     static juce::String buildExceptionReport (const std::exception* e, const juce::String& sourceFilename, int lineNumber);
 
 private:
+    ProgramLookAndFeel lookAndFeel;
     std::unique_ptr<KestruneMainWindow> mainWindow;
 };

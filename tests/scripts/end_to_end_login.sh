@@ -178,14 +178,19 @@ expect_editor_filled 60 245 "the remembered e-mail is missing"
 expect_editor_filled 60 305 "the remembered password is missing"
 expect_brightness 50 329 16 16 gt 0.09 "the remember toggle is off"
 
-# 4. A wrong password: the alert, the page stays, the file is unchanged.
+# 4. A wrong password: the alert, in front of the waiting task window and still after a click on
+# the main window; the page stays, the file is unchanged.
 click 200 312
 xdotool key ctrl+a BackSpace
 xdotool type --delay 20 "wrong"
 before=$(grep -c "REQUEST_LICENCE" "$work/server.log")
 click 275 387
 wait_for_window "^Login\$" || fail "no Login alert"
+wait_until_in_front Login || fail "the Login alert is not in front (\"$front\" is)"
 shot wrong-password-alert
+click 100 60                      # the main window beside the alert, as a waiting customer would
+wait_until_in_front Login || fail "a click on the main window hid the Login alert (\"$front\" is in front)"
+shot alert-after-click
 xdotool key Return
 wait_for_window "^Login\$" gone || fail "the Login alert stays"
 [ "$(grep -c "REQUEST_LICENCE" "$work/server.log")" -gt "$before" ] || fail "no second login request"

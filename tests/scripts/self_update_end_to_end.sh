@@ -160,8 +160,14 @@ echo "-- version 3.23: the offer, over the licence agreement"
 start_server 3.23 3.0
 start_manager
 offer=$(find_window "Plugin-Manager Update Available") && pass "offer shown" || fail "no offer"
-find_window "End User Licence Agreement \(EULA\)" 5 >/dev/null && pass "licence agreement beneath it"
+licence=$(find_window "End User Licence Agreement \(EULA\)" 5) && pass "licence agreement beneath it"
+wait_until_in_front "Plugin-Manager Update Available" && pass "the offer in front" || fail "\"$front\" in front of the offer"
 shot offer
+if [ -n "$licence" ]; then
+    xdotool mousemove --window "$licence" 40 20 click 1    # the licence agreement beside the offer
+    sleep 0.3
+    wait_until_in_front "Plugin-Manager Update Available" && pass "the offer stays in front" || fail "a click on the licence agreement hid the offer (\"$front\" is in front)"
+fi
 [ -n "$offer" ] && { press_button "$offer" second || fail "Skip did not close the offer"; }
 sleep 1
 kill -0 "$manager" 2>/dev/null && pass "Skip keeps the program" || fail "Skip ended the program"

@@ -51,3 +51,24 @@ start_window_manager() {
     echo "FAIL: no window manager on $display"
     exit 1
 }
+
+# Prints the title of the window in front of all others on $DISPLAY: the last top-level window of
+# the window manager's stacking order (bottom to top) that is mapped; prints nothing when none is.
+topmost_window_title() {
+    local id top=""
+    for id in $(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | sed -n 's/^.*# //p' | tr ',' ' '); do
+        xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && top="$id"
+    done
+    [ -n "$top" ] && xdotool getwindowname "$top"
+}
+
+# Waits (up to 5 s) until the window so named is in front of all others; $front holds the title
+# of the one in front.
+wait_until_in_front() {
+    for _ in $(seq 50); do
+        front=$(topmost_window_title)
+        [ "$front" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}

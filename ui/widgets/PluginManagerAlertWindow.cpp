@@ -1,5 +1,7 @@
 #include "ui/widgets/PluginManagerAlertWindow.h"
 
+#include "ui/widgets/ModalWindowStacking.h"
+
 PluginManagerAlertWindow::PluginManagerAlertWindow (const juce::String& title,
                                                     const juce::String& message,
                                                     juce::MessageBoxIconType iconType)
@@ -8,6 +10,8 @@ PluginManagerAlertWindow::PluginManagerAlertWindow (const juce::String& title,
     // Only the buttons close the window: the escape key would otherwise close it with result 0,
     // which is the first button's answer (for the licence agreement, "Accept").
     setEscapeKeyCancels (false);
+
+    ModalWindowStacking::watch (*this);
 }
 
 PluginManagerAlertWindow::~PluginManagerAlertWindow()
