@@ -1,5 +1,6 @@
 #include "ui/folders/SubDirectoryChooser.h"
 
+#include "ui/widgets/ModalWindowStacking.h"
 #include "ui/widgets/ProgramFonts.h"
 
 SubDirectoryChooser::SubDirectoryChooser (const juce::String& titleToUse, const juce::String& rootFolderPath,
@@ -68,6 +69,7 @@ SubDirectoryChooserDialogBox::SubDirectoryChooserDialogBox (const juce::String& 
     setContentOwned (content, false);
     setResizable (true, true);
     setResizeLimits (300, 300, 1200, 1000);
+    ModalWindowStacking::watch (*this);
 
     browser.addListener (this);
 }
