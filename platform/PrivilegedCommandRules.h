@@ -218,7 +218,7 @@ inline bool isAllowedCommand (const std::vector<std::string>& command, const std
         const auto& source = command[2];
         const auto& destination = command[3];
 
-        if (source.back() == '/' || ! isAcceptablePath (source, LastLink::moved))
+        if (! isAcceptablePath (source, LastLink::moved) || source.back() == '/')
             return false;
 
         const auto reached = resolveForTool (destination, LastLink::refused);
