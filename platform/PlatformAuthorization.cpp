@@ -128,17 +128,18 @@ bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath,
     juce::StringArray command (toolPath);
     command.addArray (arguments);
 
+    // Only the commands the helper would run, checked here too so that none is sent, or run
+    // directly, that leads anywhere the rules forbid.
+    std::vector<std::string> words;
+
+    for (auto& word : command)
+        words.push_back (word.toStdString());
+
+    if (! PrivilegedCommandRules::isAllowedCommand (words, PrivilegedCommandRules::getInvokingUserTempFolder()))
+        return false;
+
     if (runsDirectly)
     {
-        // The same commands as the helper would run, and only those.
-        std::vector<std::string> words;
-
-        for (auto& word : command)
-            words.push_back (word.toStdString());
-
-        if (! PrivilegedCommandRules::isAllowedCommand (words, PrivilegedCommandRules::getInvokingUserTempFolder()))
-            return false;
-
         commandLog.add (command);
         return ProcessRunner::runAndWait (command) == 0;
     }

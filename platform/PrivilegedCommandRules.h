@@ -6,14 +6,18 @@
 //   "/bin/mkdir" "-p" PATH
 //   "/bin/mv" "-f" SRC DST
 // Every path is absolute and normalised (no empty, "." or ".." part; one closing "/" at most),
-// free of control characters, and neither "/" nor inside a system folder, its links resolved.
-// SRC of a move lies directly in the invoking user's temporary folder of the program, or is a
-// staged copy (hidden name) in DST's own folder.
+// free of control characters, and neither "/" nor inside a system folder, as written nor where
+// the tool will reach it with every link resolved. The path removed, and a move's destination,
+// are not links themselves (a closing "/" would make the tool follow one). SRC of a move lies
+// directly in the invoking user's temporary folder of the program, or is a staged copy (hidden
+// name) in DST's own folder.
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -94,20 +98,90 @@ inline std::string lastPartOf (std::string path)
     return path.substr (path.rfind ('/') + 1);
 }
 
-// A path the commands may name: normalised, and neither it nor its folder with links resolved
-// in a system place.
-inline bool isAcceptablePath (const std::string& path)
+inline std::string withoutClosingSlash (std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+
+    return path;
+}
+
+inline std::string joinPath (const std::string& folder, const std::string& name)
+{
+    return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// True when the entry itself (its closing "/" ignored) is a symbolic link.
+inline bool isSymbolicLink (const std::string& path)
+{
+    struct stat info;
+    return lstat (withoutClosingSlash (path).c_str(), &info) == 0 && S_ISLNK (info.st_mode);
+}
+
+// Where a normalised absolute path leads: its deepest existing part with every link resolved
+// (its own last part too), followed by the parts that do not exist yet. Empty when an existing
+// part cannot be resolved (a dangling link, a loop, a file where a folder should be...).
+inline std::string resolveExistingPart (const std::string& path)
+{
+    auto existing = withoutClosingSlash (path);
+    std::string missing;
+
+    for (;;)
+    {
+        struct stat info;
+
+        if (lstat (existing.c_str(), &info) == 0)
+            break;
+
+        if (errno != ENOENT || existing == "/")
+            return {};
+
+        missing = "/" + lastPartOf (existing) + missing;
+        existing = parentOf (existing);
+    }
+
+    auto* resolved = realpath (existing.c_str(), nullptr);
+
+    if (resolved == nullptr)
+        return {};
+
+    std::string result (resolved);
+    std::free (resolved);
+
+    return result == "/" && ! missing.empty() ? missing : result + missing;
+}
+
+// How a tool treats a path's last part when it is a link.
+enum class LastLink
+{
+    followed, // mkdir -p goes through it
+    moved,    // mv's source: the link itself is moved
+    refused   // rm, and mv's destination: never a link
+};
+
+// Where a tool given this path acts, every link resolved; empty when that cannot be told or the
+// path is not one the commands may name.
+inline std::string resolveForTool (const std::string& path, LastLink lastLink)
 {
     if (! isNormalisedAbsolutePath (path) || isSystemPath (path))
-        return false;
+        return {};
 
-    char resolved[PATH_MAX];
-    const auto parent = parentOf (path);
+    if (lastLink == LastLink::refused && isSymbolicLink (path))
+        return {};
 
-    if (realpath (parent.c_str(), resolved) != nullptr && isSystemPath (std::string (resolved) + "/" + lastPartOf (path)))
-        return false;
+    if (lastLink != LastLink::moved)
+        return resolveExistingPart (path);
 
-    return true;
+    const auto folder = resolveExistingPart (parentOf (path));
+    return folder.empty() ? std::string() : joinPath (folder, lastPartOf (path));
+}
+
+// A path the commands may name: normalised, and neither it nor where the tool reaches it in a
+// system place.
+inline bool isAcceptablePath (const std::string& path, LastLink lastLink)
+{
+    const auto resolved = resolveForTool (path, lastLink);
+    return ! resolved.empty() && ! isSystemPath (resolved);
 }
 
 // The program's temporary folder of the user the commands are run for: the one pkexec names,
@@ -134,17 +208,28 @@ inline std::string getInvokingUserTempFolder()
 inline bool isAllowedCommand (const std::vector<std::string>& command, const std::string& userTempFolder)
 {
     if (command.size() == 4 && command[0] == "/bin/rm" && command[1] == "-R" && command[2] == "-f")
-        return isAcceptablePath (command[3]);
+        return isAcceptablePath (command[3], LastLink::refused);
 
     if (command.size() == 3 && command[0] == "/bin/mkdir" && command[1] == "-p")
-        return isAcceptablePath (command[2]);
+        return isAcceptablePath (command[2], LastLink::followed);
 
     if (command.size() == 4 && command[0] == "/bin/mv" && command[1] == "-f")
     {
         const auto& source = command[2];
         const auto& destination = command[3];
 
-        if (! isAcceptablePath (source) || ! isAcceptablePath (destination) || source.back() == '/')
+        if (! isAcceptablePath (source, LastLink::moved) || source.back() == '/')
+            return false;
+
+        const auto reached = resolveForTool (destination, LastLink::refused);
+
+        if (reached.empty() || isSystemPath (reached))
+            return false;
+
+        // Into an existing folder, the source lands inside it.
+        struct stat info;
+
+        if (stat (reached.c_str(), &info) == 0 && S_ISDIR (info.st_mode) && isSystemPath (joinPath (reached, lastPartOf (source))))
             return false;
 
         const bool fromTempFolder = ! userTempFolder.empty() && isNormalisedAbsolutePath (userTempFolder)
@@ -156,5 +241,51 @@ inline bool isAllowedCommand (const std::vector<std::string>& command, const std
     }
 
     return false;
+}
+
+// Reads one command as the helper receives it: arguments each ended by a zero byte, the command
+// by an empty argument. nextByte() gives the next byte, or EOF at the end of the input; false at
+// the end of the input. A command beyond maxCommandBytes is read to its end without being kept,
+// and comes back empty.
+template <typename NextByte>
+bool readCommand (NextByte&& nextByte, std::vector<std::string>& arguments)
+{
+    arguments.clear();
+    std::string current;
+    std::size_t total = 0;
+    bool tooLong = false, inArgument = false;
+
+    for (;;)
+    {
+        const int c = nextByte();
+
+        if (c == EOF)
+            return false;
+
+        if (++total > maxCommandBytes && ! tooLong)
+        {
+            tooLong = true;
+            arguments.clear();
+            std::string().swap (current);
+        }
+
+        if (c != 0)
+        {
+            if (! tooLong)
+                current.push_back ((char) c);
+
+            inArgument = true;
+            continue;
+        }
+
+        if (! inArgument)
+            return true;
+
+        if (! tooLong)
+            arguments.push_back (current);
+
+        current.clear();
+        inArgument = false;
+    }
 }
 } // namespace PrivilegedCommandRules

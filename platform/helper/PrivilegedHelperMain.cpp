@@ -1,8 +1,9 @@
 // Started once per run through the elevation program. Says "ready", then runs each command its
 // parent writes to it (arguments each ended by a zero byte, the command ended by an empty
 // argument) and answers with the command's exit status on a line of its own, until its input
-// ends. Only the commands PrivilegedCommandRules allows are run, from their argument vectors;
-// any other, or one longer than its bound, is answered with -1 and not run.
+// ends. Only the commands PrivilegedCommandRules allows are run, from their argument vectors,
+// with every path checked where its links lead; any other, or one longer than its bound, is
+// answered with -1 and not run.
 
 #include "platform/PrivilegedCommandRules.h"
 
@@ -16,49 +17,6 @@
 
 namespace
 {
-// Reads one command; false at the end of the input. A command beyond the length bound is read
-// to its end without being kept, and comes back empty.
-bool readCommand (std::vector<std::string>& arguments)
-{
-    arguments.clear();
-    std::string current;
-    std::size_t total = 0;
-    bool tooLong = false, inArgument = false;
-
-    for (;;)
-    {
-        auto c = std::getc (stdin);
-
-        if (c == EOF)
-            return false;
-
-        if (++total > PrivilegedCommandRules::maxCommandBytes && ! tooLong)
-        {
-            tooLong = true;
-            arguments.clear();
-            std::string().swap (current);
-        }
-
-        if (c != 0)
-        {
-            if (! tooLong)
-                current.push_back ((char) c);
-
-            inArgument = true;
-            continue;
-        }
-
-        if (! inArgument)
-            return true;
-
-        if (! tooLong)
-            arguments.push_back (current);
-
-        current.clear();
-        inArgument = false;
-    }
-}
-
 int run (const std::vector<std::string>& arguments, const std::string& userTempFolder)
 {
     if (! PrivilegedCommandRules::isAllowedCommand (arguments, userTempFolder))
@@ -102,7 +60,9 @@ int main()
     const auto userTempFolder = PrivilegedCommandRules::getInvokingUserTempFolder();
     std::vector<std::string> arguments;
 
-    while (readCommand (arguments))
+    while (PrivilegedCommandRules::readCommand ([]
+                                                { return std::getc (stdin); },
+                                                arguments))
     {
         std::printf ("%d\n", run (arguments, userTempFolder));
         std::fflush (stdout);

@@ -3,6 +3,8 @@
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/PluginFolders.h"
 #include "platform/PlatformAuthorization.h"
+#include "platform/PlatformFiles.h"
+#include "platform/PrivilegedCommandRules.h"
 #include "platform/ProcessRunner.h"
 #include "support/TestEnvironment.h"
 
@@ -67,6 +69,52 @@ private:
 
     int pid = -1, toHelper = -1, fromHelper = -1;
 };
+
+// A home-like folder whose links lead into a stand-in system folder (/etc/quorvelan-standin,
+// made only inside the private namespace, where / is a throw-away overlay), beside an ordinary
+// folder and a link to it.
+struct LinkTree
+{
+    LinkTree()
+    {
+        EXPECT_TRUE (TestEnvironment::isInPrivateRoot());
+        EXPECT_TRUE (system.getChildFile ("keep").create().wasOk());
+        EXPECT_TRUE (scratch.getChild ("plain/file").create().wasOk());
+        EXPECT_TRUE (juce::File (getTempFolderPath()).createDirectory());
+        EXPECT_TRUE (getTempFile().replaceWithText ("new"));
+
+        for (auto [name, target] : { std::pair<const char*, juce::String> ("link", system.getFullPathName()),
+                                     { "chain", path ("link") },
+                                     { "dangling", "/etc/quorvelan-standin-missing" },
+                                     { "rootlink", "/" },
+                                     { "usrlink", "/usr" },
+                                     { "okLink", path ("plain") } })
+            EXPECT_TRUE (juce::File::createSymbolicLink (scratch.getChild (name), target, false)) << name;
+    }
+
+    ~LinkTree() { system.deleteRecursively(); }
+
+    juce::String path (const juce::String& child) const { return scratch.getFile().getFullPathName() + "/" + child; }
+    juce::File getTempFile() const { return juce::File (getTempFolderPath()).getChildFile ("f"); }
+
+    // Nothing but "keep" inside the stand-in system folder.
+    bool systemUntouched() const
+    {
+        return system.getChildFile ("keep").existsAsFile() && system.getNumberOfChildFiles (juce::File::findFilesAndDirectories) == 1;
+    }
+
+    const juce::File system{ "/etc/quorvelan-standin" };
+    BundleFixtures::ScratchFolder scratch;
+};
+
+// The lines that reach the stand-in system folder only through a link.
+std::vector<juce::StringArray> linesThroughLinks (const LinkTree& tree)
+{
+    const auto temp = tree.getTempFile().getFullPathName();
+    return { { "/bin/rm", "-R", "-f", tree.path ("link/") },
+             { "/bin/mv", "-f", temp, tree.path ("link") },
+             { "/bin/mkdir", "-p", tree.path ("link/new/dir") } };
+}
 
 juce::StringArray words (std::initializer_list<juce::String> list)
 {
@@ -210,4 +258,148 @@ TEST (PlatformAuthorization, EveryCommandGetsItsOwnAnswer)
         EXPECT_FALSE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", made }));
         EXPECT_FALSE (juce::File (made).exists());
     }
+}
+
+TEST (PrivilegedCommandRules, JudgePathsWhereTheirLinksLead)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    LinkTree tree;
+    const auto temp = tree.getTempFile().getFullPathName();
+    const auto path = [&tree] (const char* child)
+    { return tree.path (child); };
+
+    const std::vector<std::pair<juce::StringArray, bool>> cases{
+        // The last part is a link: never removed, never a move's destination.
+        { { "/bin/rm", "-R", "-f", path ("link/") }, false },
+        { { "/bin/rm", "-R", "-f", path ("link") }, false },
+        { { "/bin/rm", "-R", "-f", path ("okLink") }, false },
+        { { "/bin/rm", "-R", "-f", path ("okLink/") }, false },
+        { { "/bin/mv", "-f", temp, path ("link") }, false },
+        { { "/bin/mv", "-f", temp, path ("link/") }, false },
+        { { "/bin/mv", "-f", temp, path ("okLink") }, false },
+        // A link further up, or parts that do not exist yet below one.
+        { { "/bin/rm", "-R", "-f", path ("link/keep") }, false },
+        { { "/bin/rm", "-R", "-f", path ("chain/keep/") }, false },
+        { { "/bin/rm", "-R", "-f", path ("rootlink/etc/x") }, false },
+        { { "/bin/rm", "-R", "-f", path ("rootlink/etc") }, false },
+        { { "/bin/rm", "-R", "-f", path ("rootlink/bin") }, false },
+        { { "/bin/mkdir", "-p", path ("link/new/dir") }, false },
+        { { "/bin/mkdir", "-p", path ("link/new/dir/") }, false },
+        { { "/bin/mkdir", "-p", path ("link") }, false },
+        { { "/bin/mkdir", "-p", path ("chain/new") }, false },
+        { { "/bin/mkdir", "-p", path ("rootlink/etc/new") }, false },
+        { { "/bin/mkdir", "-p", path ("rootlink/bin") }, false },
+        { { "/bin/mkdir", "-p", path ("dangling/new") }, false },
+        { { "/bin/mkdir", "-p", path ("plain/file/new") }, false },
+        { { "/bin/mv", "-f", temp, path ("link/f") }, false },
+        { { "/bin/mv", "-f", temp, path ("link/new/f") }, false },
+        { { "/bin/mv", "-f", temp, path ("usrlink/bin/f") }, false },
+        { { "/bin/mv", "-f", path ("link/.quorvelan-new-f"), path ("link/f") }, false },
+        // Into an existing folder the source lands inside it.
+        { { "/bin/mv", "-f", juce::File (temp).getSiblingFile ("bin").getFullPathName(), "/usr" }, false },
+        // Links to ordinary folders, and plain paths, as before.
+        { { "/bin/rm", "-R", "-f", path ("plain") }, true },
+        { { "/bin/rm", "-R", "-f", path ("plain/missing/deeper/") }, true },
+        { { "/bin/rm", "-R", "-f", path ("okLink/file") }, true },
+        { { "/bin/rm", "-R", "-f", path ("rootlink/Library/Plug.vst") }, true },
+        { { "/bin/mkdir", "-p", path ("okLink/new/dir") }, true },
+        { { "/bin/mkdir", "-p", path ("okLink") }, true },
+        { { "/bin/mkdir", "-p", path ("usrlink/local/new") }, true },
+        { { "/bin/mv", "-f", temp, path ("okLink/f") }, true },
+        { { "/bin/mv", "-f", temp, path ("plain") }, true },
+        { { "/bin/mv", "-f", temp, path ("plain/new") }, true },
+        { { "/bin/mv", "-f", path ("okLink/.quorvelan-new-f"), path ("okLink/f") }, true },
+    };
+
+    for (auto& [command, allowed] : cases)
+    {
+        std::vector<std::string> line;
+
+        for (auto& word : command)
+            line.push_back (word.toStdString());
+
+        EXPECT_EQ (PrivilegedCommandRules::isAllowedCommand (line, getTempFolderPath().toStdString()), allowed)
+            << command.joinIntoString (" ");
+    }
+}
+
+TEST (PrivilegedHelper, ActsNowhereALinkLeadsIntoASystemFolder)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    LinkTree tree;
+    HelperProcess helper;
+    ASSERT_TRUE (helper.isReady());
+
+    for (auto& command : linesThroughLinks (tree))
+    {
+        std::vector<std::string> line;
+
+        for (auto& word : command)
+            line.push_back (word.toStdString());
+
+        EXPECT_EQ (helper.send (line), "-1") << command.joinIntoString (" ");
+        EXPECT_TRUE (tree.systemUntouched()) << command.joinIntoString (" ");
+    }
+
+    EXPECT_TRUE (tree.getTempFile().existsAsFile());
+    EXPECT_TRUE (PlatformFiles::isSymbolicLink (tree.path ("link")));
+
+    // Through a link to an ordinary folder the same commands run.
+    EXPECT_EQ (helper.send ({ "/bin/mkdir", "-p", tree.path ("okLink/new/dir").toStdString() }), "0");
+    EXPECT_EQ (helper.send ({ "/bin/mv", "-f", tree.getTempFile().getFullPathName().toStdString(), tree.path ("okLink/new/f").toStdString() }), "0");
+    EXPECT_TRUE (tree.scratch.getChild ("plain/new/f").existsAsFile());
+    EXPECT_EQ (helper.send ({ "/bin/rm", "-R", "-f", tree.path ("okLink/new/").toStdString() }), "0");
+    EXPECT_FALSE (tree.scratch.getChild ("plain/new").exists());
+}
+
+TEST (PlatformAuthorization, SendsNoCommandThatALinkLeadsIntoASystemFolder)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    LinkTree tree;
+
+    // A helper that runs nothing: it records each argument it gets and answers success.
+    auto received = tree.scratch.getChild ("received");
+    auto granting = tree.scratch.getChild ("grant");
+    auto recorder = tree.scratch.getChild ("recorder");
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\nexec \"$@\"\n"));
+    ASSERT_TRUE (BundleFixtures::writeScript (recorder, "#!/bin/bash\necho ready\nwhile IFS= read -r -d '' word; do\n"
+                                                        "  if [ -z \"$word\" ]; then echo 0; else printf '%s\\n' \"$word\" >> '"
+                                                            + received.getFullPathName() + "'; fi\ndone\n"));
+
+    for (const bool direct : { false, true })
+    {
+        PlatformAuthorization::Options options;
+        options.elevationProgram = granting.getFullPathName();
+        options.helperProgram = recorder.getFullPathName();
+        options.runDirectlyWhenRoot = direct;
+
+        auto rights = PlatformAuthorization::create (options);
+        ASSERT_NE (rights, nullptr);
+        ASSERT_TRUE (rights->copyRights (PlatformAuthorization::adminRight, 19));
+
+        for (auto& command : linesThroughLinks (tree))
+        {
+            auto arguments = command;
+            arguments.remove (0);
+            EXPECT_FALSE (rights->executeWithPrivileges (command[0], arguments)) << command.joinIntoString (" ");
+            EXPECT_FALSE (received.exists()) << command.joinIntoString (" ");
+            EXPECT_TRUE (tree.systemUntouched()) << command.joinIntoString (" ");
+        }
+
+        EXPECT_TRUE (rights->getCommandLog().isEmpty());
+    }
+
+    // The recorder does answer the program's own commands.
+    PlatformAuthorization::Options options;
+    options.elevationProgram = granting.getFullPathName();
+    options.helperProgram = recorder.getFullPathName();
+    options.runDirectlyWhenRoot = false;
+    auto rights = PlatformAuthorization::create (options);
+    ASSERT_NE (rights, nullptr);
+    ASSERT_TRUE (rights->copyRights (PlatformAuthorization::adminRight, 19));
+    EXPECT_TRUE (rights->executeWithPrivileges ("/bin/mkdir", { "-p", tree.path ("okLink/new") }));
+    EXPECT_EQ (received.loadFileAsString(), "/bin/mkdir\n-p\n" + tree.path ("okLink/new") + "\n");
 }
