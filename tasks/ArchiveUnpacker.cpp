@@ -161,8 +161,9 @@ std::vector<ListedEntry> readListing (juce::InputStream& archive)
     return listing;
 }
 
-// The parts of an entry path (UTF-8); false when one is empty, "." or "..", or holds a control
-// character.
+// The parts of an entry path (UTF-8); false when one is empty, only dots ("." and "..", and
+// names such as "..." that the framework's folder walks skip, so they could never be cleared from
+// the temporary folder), or holds a control character.
 bool splitEntryPath (const juce::String& path, juce::StringArray& parts)
 {
     parts = juce::StringArray::fromTokens (path, "/", {});
@@ -171,7 +172,7 @@ bool splitEntryPath (const juce::String& path, juce::StringArray& parts)
         return false;
 
     for (auto& part : parts)
-        if (part.isEmpty() || part == "." || part == ".." || hasControlCharacter (part))
+        if (part.isEmpty() || part.containsOnly (".") || hasControlCharacter (part))
             return false;
 
     return true;

@@ -146,7 +146,7 @@ TEST_F (Unpacking, LinksAreFollowedThroughTheLinksAlreadyUnpacked)
     EXPECT_EQ (juce::File (inTemp ("Dots.vst/Contents/Up")).loadFileAsString(), "<plist/>");
 }
 
-TEST_F (Unpacking, NamesAndLinkTargetsThatAreNotUtf8AreRefused)
+TEST_F (Unpacking, NamesThatAreNotUtf8OrOnlyDotsAreRefused)
 {
     using Entry = BundleFixtures::RawZipEntry;
     const Entry plist{ "Fuzz.vst/Contents/Info.plist", "<plist/>" };
@@ -159,6 +159,7 @@ TEST_F (Unpacking, NamesAndLinkTargetsThatAreNotUtf8AreRefused)
         { plist, { "Fuzz.vst/\xed\xa0\x80", "surrogate" } },
         { plist, { "Fuzz.vst/\xf4\x90\x80\x80", "above U+10FFFF" } },
         { plist, { "Fuzz.vst/Contents/L", "\xe2\x80", true } },
+        { plist, { "Fuzz.vst/Contents/...", "only dots" } },
     };
 
     for (auto& entries : bad)
@@ -169,6 +170,13 @@ TEST_F (Unpacking, NamesAndLinkTargetsThatAreNotUtf8AreRefused)
         EXPECT_FALSE (unpack ("Fuzz.vst")) << entries.back().name << " -> " << entries.back().data;
         EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (inTemp ("Fuzz.vst")));
     }
+
+    // A name of dots only beside the component is left out: the folder walk that clears the
+    // temporary folder would pass it over.
+    ASSERT_TRUE (BundleFixtures::writeRawZip (archive(), { plist, { ".............................", "x" } }));
+    EXPECT_TRUE (unpack ("Fuzz.vst"));
+    EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (inTemp (".............................")));
+    EXPECT_TRUE (juce::File (temp()).deleteRecursively() && juce::File (temp()).createDirectory());
 
     // Text beyond ASCII, well formed, is a name like any other.
     ASSERT_TRUE (BundleFixtures::writeRawZip (archive(), { plist, { "Fuzz.vst/Contents/\xc3\x9c"
