@@ -48,6 +48,19 @@ if [ -n "$shots" ]; then
     mkdir -p "$scratch/${shots#/tmp/}"
     mount --bind "$shots" "$scratch/${shots#/tmp/}"
 fi
+# The checkout and the build may lie below /tmp themselves: what the command names (its script,
+# its arguments, the working folder) stays reachable in the private /tmp.
+for path in "$PWD" "$(cd "$(dirname "$0")" && pwd)" "$@"; do
+    case "$path" in
+        /tmp/?*) top="${path#/tmp/}"; top="/tmp/${top%%/*}" ;;
+        *) continue ;;
+    esac
+    inside="$scratch/${top#/tmp/}"
+    [ -e "$top" ] && [ ! -e "$inside" ] || continue
+    if [ -d "$top" ]; then mkdir -p "$inside"; else touch "$inside"; fi
+    mount --bind "$top" "$inside"
+done
+
 mount --rbind "$scratch" /tmp
 
 export QUORVELAN_ISOLATED=1
