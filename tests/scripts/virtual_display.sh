@@ -39,14 +39,20 @@ window_origin() {
 # once it manages the display. Without one, close requests need atoms nobody created, and stacking
 # and repainting after a modal window differ from a customer's desktop.
 start_window_manager() {
-    DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
-    window_manager=$!
-    for _ in $(seq 300); do
-        if xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id # 0x"; then
-            return 0
-        fi
-        kill -0 "$window_manager" 2>/dev/null || break
-        sleep 0.1
+    local log attempt
+    log=$(mktemp)
+    for attempt in 1 2 3; do
+        DISPLAY="$display" openbox --sm-disable >"$log" 2>&1 &
+        window_manager=$!
+        for _ in $(seq 300); do
+            if xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id # 0x"; then
+                rm -f "$log"
+                return 0
+            fi
+            kill -0 "$window_manager" 2>/dev/null || break
+            sleep 0.1
+        done
+        echo "openbox ended at start (attempt $attempt): $(tail -3 "$log")"
     done
     echo "FAIL: no window manager on $display"
     exit 1
