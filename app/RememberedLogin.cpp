@@ -1,6 +1,7 @@
 #include "app/RememberedLogin.h"
 
 #include "app/SettingsFiles.h"
+#include "platform/UnicodeText.h"
 #include "platform/XmlReading.h"
 
 juce::uint32 reverseByteBits (juce::uint32 value) noexcept
@@ -16,11 +17,6 @@ juce::uint32 reverseByteBits (juce::uint32 value) noexcept
 
 namespace
 {
-bool isScalar (juce::uint32 code) noexcept
-{
-    return code <= 0x10ffff && (code < 0xd800 || code > 0xdfff);
-}
-
 std::u32string scrambleCodes (const std::u32string& codes)
 {
     std::u32string scrambled;
@@ -45,7 +41,7 @@ std::u32string toCodes (const juce::String& text)
 bool allScalars (const std::u32string& codes)
 {
     for (auto c : codes)
-        if (c == 0 || ! isScalar ((juce::uint32) c))
+        if (! UnicodeText::isCharacter ((juce::uint32) c))
             return false;
 
     return true;

@@ -1,6 +1,7 @@
 #include "platform/XmlReading.h"
 
 #include "platform/PlatformFiles.h"
+#include "platform/UnicodeText.h"
 
 #include <expat.h>
 
@@ -35,11 +36,6 @@ std::string escapeReferences (const char* data, size_t numBytes)
     }
 
     return escaped;
-}
-
-bool isScalar (juce::uint32 code) noexcept
-{
-    return code != 0 && code <= 0x10ffff && (code < 0xd800 || code > 0xdfff);
 }
 
 // The inverse of escapeReferences on what expat made of the text: "&amp;" is "&", "&#N;" and
@@ -86,7 +82,7 @@ bool decodeReferences (const std::string& text, std::string& decoded)
             code = code * (hex ? 16u : 10u) + (juce::uint32) value;
         }
 
-        if (i >= text.size() || digits == 0 || ! isScalar (code))
+        if (i >= text.size() || digits == 0 || ! UnicodeText::isCharacter (code))
             return false;
 
         ++i;

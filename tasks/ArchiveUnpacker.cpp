@@ -1,6 +1,7 @@
 #include "tasks/ArchiveUnpacker.h"
 
 #include "platform/PlatformFiles.h"
+#include "platform/UnicodeText.h"
 #include "tasks/InstallPaths.h"
 
 #include <zlib.h>
@@ -33,51 +34,11 @@ juce::uint32 readLittleEndian (const juce::uint8* p, int numBytes)
     return value;
 }
 
-// Bytes from the archive or from a link become a String only when they are strict UTF-8: the
-// framework's character walks read past the end of anything else. Strict: no overlong forms,
-// surrogates, zero or codes above U+10FFFF.
-bool isUtf8 (const void* data, size_t numBytes)
-{
-    auto* bytes = static_cast<const juce::uint8*> (data);
-
-    for (size_t i = 0; i < numBytes;)
-    {
-        const auto lead = bytes[i];
-        const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2
-                                         : (lead >> 4) == 0xe   ? 3
-                                         : (lead >> 3) == 0x1e  ? 4
-                                                                : 0;
-
-        if (length == 0 || i + (size_t) length > numBytes)
-            return false;
-
-        auto code = length == 1 ? (juce::uint32) lead : (juce::uint32) (lead & (0x7f >> length));
-
-        for (int k = 1; k < length; ++k)
-        {
-            const auto next = bytes[i + (size_t) k];
-
-            if ((next & 0xc0) != 0x80)
-                return false;
-
-            code = (code << 6) | (juce::uint32) (next & 0x3f);
-        }
-
-        static const juce::uint32 smallestOfLength[] = { 0, 0, 0x80, 0x800, 0x10000 };
-
-        if (code == 0 || code < smallestOfLength[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
-            return false;
-
-        i += (size_t) length;
-    }
-
-    return true;
-}
-
+// Bytes from the archive or from a link become a String only when they are strict UTF-8.
 bool isUtf8 (const juce::String& text)
 {
     const auto* raw = text.toRawUTF8();
-    return isUtf8 (raw, std::strlen (raw));
+    return UnicodeText::isStrictUtf8 (raw, std::strlen (raw));
 }
 
 // Only for text known to be UTF-8.
@@ -146,7 +107,7 @@ std::vector<ListedEntry> readListing (juce::InputStream& archive)
         if (pos + 46 + nameLength > size)
             break;
 
-        if (! isUtf8 (d + pos + 46, nameLength))
+        if (! UnicodeText::isStrictUtf8 (d + pos + 46, nameLength))
             return {};
 
         ListedEntry entry;
@@ -401,7 +362,7 @@ bool ArchiveUnpacker::unpack (juce::InputStream& archive, const juce::String& fo
             const auto crc = (juce::uint32) crc32 (crc32 (0L, Z_NULL, 0), static_cast<const Bytef*> (linkBytes.getData()), (uInt) linkBytes.getSize());
 
             if (! ofComponent || (juce::int64) linkBytes.getSize() != listing[(size_t) i].size || crc != listing[(size_t) i].crc
-                || ! isUtf8 (linkBytes.getData(), linkBytes.getSize()))
+                || ! UnicodeText::isStrictUtf8 (linkBytes.getData(), linkBytes.getSize()))
             {
                 fail();
                 continue;
