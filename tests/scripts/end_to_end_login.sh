@@ -89,15 +89,7 @@ expect_editor_filled() { expect_brightness "$1" "$2" 50 14 lt 0.95 "$3"; }
 expect_editor_empty() { expect_brightness "$1" "$2" 200 14 gt 0.99 "$3"; }
 
 start_server() {
-    : >"$work/server.log"
-    "$standin" --port "$port" --root "$sample" >>"$work/server.log" 2>&1 &
-    server=$!
-    for _ in $(seq 100); do
-        grep -q "^Stand-in server on " "$work/server.log" && return 0
-        kill -0 "$server" 2>/dev/null || break
-        sleep 0.1
-    done
-    fail "the stand-in server did not start on port $port"
+    start_standin "$sample" "$work/server.log" || fail "the stand-in server did not start on port $port"
 }
 
 stop_server() {

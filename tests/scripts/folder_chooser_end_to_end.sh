@@ -50,13 +50,7 @@ cat >"$found/Quorvelan Echo.vst/Contents/Info.plist" <<'EOF'
 <plist version="1.0"><dict><key>CFBundleVersion</key><string>1.2</string></dict></plist>
 EOF
 
-"$standin" --port "$port" --root "$sample" >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-    grep -q "^Stand-in server on " "$work/server.log" && break
-    sleep 0.1
-done
-grep -q "^Stand-in server on " "$work/server.log" || { echo "FAIL: the stand-in server did not start on port $port"; exit 1; }
+start_standin "$sample" "$work/server.log" || { echo "FAIL: the stand-in server did not start on port $port"; exit 1; }
 
 step=0
 pass=""

@@ -39,13 +39,7 @@ unset XDG_CONFIG_HOME
 mkdir -p "$HOME/.config/Quorvelan"
 touch "$HOME/.config/Quorvelan/init"
 
-"$standin" --port "$port" --root "$sample" >"$work/server.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-    grep -q "^Stand-in server on " "$work/server.log" && break
-    sleep 0.1
-done
-grep -q "^Stand-in server on " "$work/server.log" || fail "the stand-in server did not start on port $port"
+start_standin "$sample" "$work/server.log" || fail "the stand-in server did not start on port $port"
 
 "$program" >"$work/program.log" 2>&1 &
 pid=$!

@@ -54,12 +54,7 @@ ln -s "$sample/plugrepo" "$root/plugrepo"
 start_server() { # version minvers
     stop_server
     printf '<?xml version="1.0" encoding="UTF-8"?>\n<quordata response="OK"><authapp version="%s" minvers="%s" macpath="updates/MAC/Quorvelan Plugin Manager.app.zip"/></quordata>\n' "$1" "$2" >"$root/version.xml"
-    "$standin" --port "$port" --root "$root" >"$work/server.log" 2>&1 &
-    server=$!
-    for _ in $(seq 100); do
-        grep -q "^Stand-in server on " "$work/server.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
+    start_standin "$root" "$work/server.log" && return 0
     echo "the stand-in server did not start:"; cat "$work/server.log"
     exit 1
 }

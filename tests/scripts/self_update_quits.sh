@@ -11,6 +11,7 @@
 set -u
 
 [ -n "${QUORVELAN_ISOLATED:-}" ] || exec "$(dirname "$0")/isolated.sh" "$0" "$@"
+. "$(dirname "$0")/virtual_display.sh"
 
 program="$1"
 standin="$2"
@@ -62,12 +63,7 @@ start_server() { # version minvers with-archive|without-archive [standin options
     if [ "$3" = with-archive ]; then ln -s "$sample/plugrepo" "$root/plugrepo"; else mkdir "$root/plugrepo"; fi
     printf '<?xml version="1.0" encoding="UTF-8"?>\n<quordata response="OK"><authapp version="%s" minvers="%s" macpath="updates/MAC/Quorvelan Plugin Manager.app.zip"/></quordata>\n' "$1" "$2" >"$root/version.xml"
     shift 3
-    "$standin" --port "$port" --root "$root" "$@" >"$work/server.log" 2>&1 &
-    server=$!
-    for _ in $(seq 100); do
-        grep -q "^Stand-in server on " "$work/server.log" 2>/dev/null && return 0
-        sleep 0.1
-    done
+    start_standin "$root" "$work/server.log" "$@" && return 0
     echo "the stand-in server did not start:"; cat "$work/server.log"
     exit 1
 }
@@ -291,7 +287,6 @@ for round in $(seq "$rounds"); do
 done
 
 echo "== openbox"
-. "$(dirname "$0")/virtual_display.sh"
 display="$DISPLAY"
 start_window_manager
 wm=$window_manager

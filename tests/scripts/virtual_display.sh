@@ -1,6 +1,7 @@
 # Sourced by the end-to-end scripts, which run inside tests/scripts/isolated.sh. start_virtual_display
 # starts Xvfb on a display it picks itself and sets $display and $xvfb once it accepts connections;
 # start_window_manager then starts openbox on it. The caller stops both ($xvfb, $window_manager).
+# start_standin starts the stand-in server ($standin) on $port and sets $server.
 start_virtual_display() {
     local number
     exec 3<> <(:)
@@ -74,6 +75,22 @@ wait_until_in_front() {
     for _ in $(seq 50); do
         front=$(topmost_window_title)
         [ "$front" = "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts the stand-in server ($standin) on $port serving the folder $1, logging to $2 (emptied
+# first), with any further options; sets $server. False when it does not report that it listens
+# (it ends at once when the port is taken).
+start_standin() {
+    local root=$1 log=$2
+    shift 2
+    "$standin" --port "$port" --root "$root" "$@" >"$log" 2>&1 &
+    server=$!
+    for _ in $(seq 100); do
+        grep -q "^Stand-in server on " "$log" 2>/dev/null && return 0
+        kill -0 "$server" 2>/dev/null || break
         sleep 0.1
     done
     return 1
