@@ -1,7 +1,6 @@
 #include "platform/PlatformAuthorization.h"
 
 #include "platform/Descriptors.h"
-#include "platform/PrivilegedCommandRules.h"
 #include "platform/PrivilegedTools.h"
 #include "platform/ProcessRunner.h"
 
@@ -69,26 +68,45 @@ std::unique_ptr<PlatformAuthorization> PlatformAuthorization::create (const Opti
     return authorization;
 }
 
-bool PlatformAuthorization::copyRights (const char* rightName, int)
+bool PlatformAuthorization::copyRights (const char* rightName, int, const juce::StringArray& placesToHold)
 {
-    if (freed || juce::String (rightName) != adminRight)
-        return false;
+    if (freed || granted || juce::String (rightName) != adminRight || placesToHold.isEmpty() || placesToHold.contains ({}))
+        return granted && ! freed;
+
+    std::vector<std::string> texts;
+
+    for (auto& place : placesToHold)
+        texts.push_back (place.toStdString());
+
+    places = std::make_unique<PrivilegedPlaces> (texts, options.temporaryFolder.toStdString(), (long) getuid());
+
+    if (runsDirectly)
+    {
+        std::string refused;
+        granted = places->hold (refused);
+    }
+    else
+    {
+        granted = startHelper (placesToHold);
+    }
 
     if (! granted)
-        granted = runsDirectly || startHelper();
+        places.reset();
 
     return granted;
 }
 
-bool PlatformAuthorization::startHelper()
+bool PlatformAuthorization::startHelper (const juce::StringArray& placesToHold)
 {
-    helperPid = ProcessRunner::startWithPipes ({ options.elevationProgram, options.helperProgram }, toHelper, fromHelper);
+    juce::StringArray arguments{ options.elevationProgram, options.helperProgram };
+    arguments.addArray (placesToHold);
+    helperPid = ProcessRunner::startWithPipes (arguments, toHelper, fromHelper);
 
     if (helperPid < 0)
         return false;
 
-    // The helper says "ready" once it runs with the rights; a refused or cancelled prompt ends
-    // the elevation program without it.
+    // The helper says "ready" once it runs with the rights and holds every place; a refused or
+    // cancelled prompt, or a refused place, ends it without that.
     juce::String line;
 
     if (readLine (fromHelper, line) && line == "ready")
@@ -122,26 +140,25 @@ bool PlatformAuthorization::isAllowedTool (const juce::String& toolPath)
 bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath, const juce::StringArray& arguments)
 {
     // The helper ends a command at an empty argument, so none may be sent.
-    if (! granted || freed || ! isAllowedTool (toolPath) || arguments.contains (juce::String()))
+    if (! granted || freed || places == nullptr || ! isAllowedTool (toolPath) || arguments.contains (juce::String()))
         return false;
 
     juce::StringArray command (toolPath);
     command.addArray (arguments);
 
-    // Only the commands the helper would run, checked here too so that none is sent, or run
-    // directly, that leads anywhere the rules forbid.
+    // Only commands inside the places are sent at all.
     std::vector<std::string> words;
 
     for (auto& word : command)
         words.push_back (word.toStdString());
 
-    if (! PrivilegedCommandRules::isAllowedCommand (words, PrivilegedCommandRules::getInvokingUserTempFolder()))
+    if (! places->accepts (words))
         return false;
 
     if (runsDirectly)
     {
         commandLog.add (command);
-        return ProcessRunner::runAndWait (command) == 0;
+        return places->run (words) == 0;
     }
 
     juce::MemoryOutputStream message;
@@ -174,6 +191,7 @@ void PlatformAuthorization::free (int flags)
 
     if ((flags & flagDestroyRights) != 0)
     {
+        places.reset();
         granted = false;
         freed = true;
     }

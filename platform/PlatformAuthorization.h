@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/PrivilegedPlaces.h"
+
 #include <juce_core/juce_core.h>
 
-// Administrator rights for one run, and the commands run with them. A process that is already
-// root runs the commands itself; any other asks once, through an elevation program (pkexec), for
-// a privileged helper that then runs every command of the run. Commands are started from their
-// argument vectors, never through a shell, one at a time.
+// Administrator rights for one run, and the commands run with them. The rights are asked for the
+// folders the run will act in (its places) and reach nothing else. A process that is already root
+// carries the commands out itself; any other asks once, through an elevation program (pkexec),
+// for a privileged helper that then carries out every command of the run. Either way the same
+// code holds the places open and acts relative to them (PrivilegedPlaces), one command at a time.
 class PlatformAuthorization final
 {
 public:
@@ -20,6 +23,7 @@ public:
         juce::String elevationProgram{ "/usr/bin/pkexec" };
         juce::String helperProgram;      // empty: the helper beside this executable
         bool runDirectlyWhenRoot = true; // false makes a root process elevate too
+        juce::String temporaryFolder;    // the only folder moves come from; empty: none
     };
 
     ~PlatformAuthorization();
@@ -28,12 +32,13 @@ public:
     static std::unique_ptr<PlatformAuthorization> create (const Options& options);
     static std::unique_ptr<PlatformAuthorization> create() { return create (Options{}); }
 
-    // Asks for the right once (the elevation program's password prompt). True when granted.
-    bool copyRights (const char* rightName, int flags);
+    // Asks once for the right over the places (the elevation program's password prompt names
+    // them). True when granted and every place is held; false when a place is refused.
+    bool copyRights (const char* rightName, int flags, const juce::StringArray& places);
 
-    // Runs one of the tools with its arguments and waits for it to end. True only when the command
-    // ran and succeeded (exit status 0); false when it failed, was refused (no rights, a command
-    // the rules do not allow, an empty argument) or could not be started.
+    // Carries out one of the tools' commands in the places and waits for it to end. True only
+    // when it succeeded; false when it failed or was refused (no rights, a command of another
+    // shape or outside the places, an empty argument).
     bool executeWithPrivileges (const juce::String& toolPath, const juce::StringArray& arguments);
 
     // Ends the helper; with flagDestroyRights the rights cannot be used again.
@@ -52,7 +57,7 @@ public:
 private:
     explicit PlatformAuthorization (const Options& options);
 
-    bool startHelper();
+    bool startHelper (const juce::StringArray& places);
     void stopHelper();
 
     Options options;
@@ -62,6 +67,7 @@ private:
     int helperPid = -1;
     int toHelper = -1, fromHelper = -1;
     juce::Array<juce::StringArray> commandLog;
+    std::unique_ptr<PrivilegedPlaces> places;
 
     JUCE_DECLARE_NON_COPYABLE (PlatformAuthorization)
 };

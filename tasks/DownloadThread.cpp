@@ -32,6 +32,9 @@ DownloadThread::DownloadThread (const juce::OwnedArray<InstallTask>& taskList, b
     for (auto* task : taskList)
         tasks.push_back (*task);
 
+    if (authorizationOptions.temporaryFolder.isEmpty())
+        authorizationOptions.temporaryFolder = getTempFolderPath();
+
     for (auto* child : getAlertWindow()->getChildren())
         if (auto* button = dynamic_cast<juce::Button*> (child))
         {
@@ -166,7 +169,8 @@ void DownloadThread::run()
                 rightsRef->copyRights (PlatformAuthorization::adminRight,
                                        PlatformAuthorization::flagInteractionAllowed
                                            | PlatformAuthorization::flagExtendRights
-                                           | PlatformAuthorization::flagPreAuthorize);
+                                           | PlatformAuthorization::flagPreAuthorize,
+                                       getDestinationFolders());
 
                 for (auto& task : tasks)
                 {
@@ -285,6 +289,18 @@ std::unique_ptr<ArchiveFile> DownloadThread::fetchArchive (const ComponentRecord
     return archive;
 }
 
+juce::StringArray DownloadThread::getDestinationFolders() const
+{
+    juce::StringArray folders;
+
+    for (auto& task : tasks)
+        for (auto& format : task.formats)
+            if (const auto folder = destinationForFormat (task.locations, format); juce::File::isAbsolutePath (folder))
+                folders.addIfNotAlreadyThere (folder);
+
+    return folders;
+}
+
 bool DownloadThread::isNewCopyReady (const ComponentRecord& component) const
 {
     const auto temp = getTempFolderPath();
@@ -368,13 +384,14 @@ bool DownloadThread::installComponent (const ComponentRecord& component, const j
 
 bool DownloadThread::removePath (const ComponentRecord& component, const juce::String& destination)
 {
-    // Only ever a real entry strictly inside an absolute destination folder, its links resolved.
+    // Only ever one entry directly in an absolute destination folder; an entry that is a link
+    // is removed as a link.
     if (! juce::File::isAbsolutePath (destination) || ! isSafeComponentName (component.name))
         return false;
 
     const auto path = InstallPaths::join (destination, component.name);
 
-    if (! PlatformFiles::existsWithoutFollowing (path) || ! InstallPaths::isStrictlyInside (path, destination))
+    if (! PlatformFiles::existsWithoutFollowing (path))
         return false;
 
     return runPrivileged ("/bin/rm", { "-R", "-f", path });

@@ -57,6 +57,8 @@ private:
     // Fetches one archive into a file of the temporary folder; null unless it arrived whole.
     std::unique_ptr<ArchiveFile> fetchArchive (const ComponentRecord& component);
     bool isNewCopyReady (const ComponentRecord& component) const;
+    // The folders the run acts in, one per format of each task: all the rights reach.
+    juce::StringArray getDestinationFolders() const;
     void setStatus (const juce::String& key, const ComponentRecord* component = nullptr);
     void showProgress (double value);
     bool runPrivileged (const juce::String& tool, const juce::StringArray& arguments);

@@ -1,70 +1,83 @@
-// Started once per run through the elevation program. Says "ready", then runs each command its
-// parent writes to it (arguments each ended by a zero byte, the command ended by an empty
-// argument) and answers with the command's exit status on a line of its own, until its input
-// ends. Only the commands PrivilegedCommandRules allows are run, from their argument vectors,
-// with every path checked where its links lead; any other, or one longer than its bound, is
-// answered with -1 and not run.
+// quorvelan-privileged-helper PLACE...
+//
+// Started once per run through the elevation program, which shows the places to the
+// administrator. Makes, opens and judges every place; when one is refused it says which and ends
+// without saying "ready". Otherwise says "ready", then carries out each command its parent
+// writes to it (arguments each ended by a zero byte, the command ended by an empty argument) in
+// the held places, and answers with 0 (done), 1 (failed) or -1 (refused) on a line of its own,
+// until its input ends. Moves come only from the invoking user's temporary folder of the program.
 
-#include "platform/PrivilegedCommandRules.h"
+#include "platform/PrivilegedCommandReader.h"
+#include "platform/PrivilegedPlaces.h"
 
-#include <sys/wait.h>
+#include <pwd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace
 {
-int run (const std::vector<std::string>& arguments, const std::string& userTempFolder)
+// The user the commands are run for: the one the elevation program names, else the caller.
+long getInvokingUser()
 {
-    if (! PrivilegedCommandRules::isAllowedCommand (arguments, userTempFolder))
-        return -1;
-
-    std::vector<char*> argv;
-
-    for (auto& a : arguments)
-        argv.push_back (const_cast<char*> (a.c_str()));
-
-    argv.push_back (nullptr);
-
-    auto pid = fork();
-
-    if (pid < 0)
-        return -1;
-
-    if (pid == 0)
+    if (auto* uid = std::getenv ("PKEXEC_UID"))
     {
-        std::freopen ("/dev/null", "r", stdin);
-        std::freopen ("/dev/null", "w", stdout);
-        execv (argv[0], argv.data());
-        _exit (127);
+        char* end = nullptr;
+        const auto value = std::strtol (uid, &end, 10);
+        return end != uid && *end == 0 && value >= 0 ? value : -1;
     }
 
-    int status = 0;
+    return (long) getuid();
+}
 
-    while (waitpid (pid, &status, 0) < 0)
-        if (errno != EINTR)
-            return -1;
+// That user's temporary folder of the program, found as the program finds it: below the home
+// folder of its account, or of its own environment when it was started without elevation.
+std::string getTemporaryFolder (long user)
+{
+    std::string home;
 
-    return WIFEXITED (status) ? WEXITSTATUS (status) : -1;
+    if (std::getenv ("PKEXEC_UID") == nullptr)
+        if (auto* variable = std::getenv ("HOME"); variable != nullptr && variable[0] == '/')
+            home = variable;
+
+    if (home.empty() && user >= 0)
+        if (auto* entry = getpwuid ((uid_t) user))
+            home = entry->pw_dir;
+
+    return home.empty() ? std::string() : home + "/.config/Quorvelan/temp";
 }
 } // namespace
 
-int main()
+int main (int argc, char** argv)
 {
+    const auto user = getInvokingUser();
+    PrivilegedPlaces places (std::vector<std::string> (argv + 1, argv + argc), getTemporaryFolder (user), user);
+    std::string refused;
+
+    if (argc < 2)
+        refused = "no place named";
+    else if (user < 0)
+        refused = "no user to act for";
+
+    if (! refused.empty() || ! places.hold (refused))
+    {
+        std::printf ("refused: %s\n", refused.c_str());
+        return 2;
+    }
+
     std::printf ("ready\n");
     std::fflush (stdout);
 
-    const auto userTempFolder = PrivilegedCommandRules::getInvokingUserTempFolder();
-    std::vector<std::string> arguments;
+    std::vector<std::string> command;
 
-    while (PrivilegedCommandRules::readCommand ([]
-                                                { return std::getc (stdin); },
-                                                arguments))
+    while (PrivilegedCommandReader::readCommand ([]
+                                                 { return std::getc (stdin); },
+                                                 command))
     {
-        std::printf ("%d\n", run (arguments, userTempFolder));
+        std::printf ("%d\n", places.run (command));
         std::fflush (stdout);
     }
 

@@ -546,14 +546,64 @@ TEST_F (InstallOnline, ElevationForAProcessThatIsNotRoot)
     EXPECT_EQ (granted.commands, concatenate ({ installCommands (vstFolder, "Alpha.vst", true), installCommands (auFolder, "Alpha.component", true) }));
     EXPECT_FLOAT_EQ (installedVersion (vstFolder, "Alpha.vst"), 1.2f);
     EXPECT_FLOAT_EQ (installedVersion (auFolder, "Alpha.component"), 1.2f);
+    // The prompt names the folders the rights are for: one per format of the task.
     EXPECT_EQ (juce::StringArray::fromLines (log.loadFileAsString().trimEnd()),
-               juce::StringArray ("refused", QUORVELAN_HELPER_PATH));
+               juce::StringArray ("refused", QUORVELAN_HELPER_PATH " " + vstFolder + " " + auFolder));
 
     // Missing means of elevation: nothing is run.
     options.elevationProgram = programs.getChild ("missing").getFullPathName();
     auto missing = runTasks (makeTasks ({ { 1, { "VST" } } }), false, options);
     EXPECT_FALSE (missing.rightsRequested);
     EXPECT_TRUE (juce::File (vstFolder + "Alpha.vst").exists());
+}
+
+TEST_F (InstallOnline, LinkedFoldersLinkedBundlesAndAnotherConfigFolderOnBothRoads)
+{
+    QUORVELAN_RUN_IN_PRIVATE_ROOT()
+
+    // The customer's environment names another configuration folder, which the program does not
+    // use: its temporary folder, and the one moves are taken from, stay the program's own.
+    BundleFixtures::ScratchFolder programs, elsewhere;
+    TestEnvironment::ScopedEnvironmentVariable config ("XDG_CONFIG_HOME", elsewhere.getFile().getFullPathName().toRawUTF8());
+    auto granting = programs.getChild ("grant");
+    ASSERT_TRUE (BundleFixtures::writeScript (granting, "#!/bin/sh\nexec \"$@\"\n"));
+
+    // The plug-in folder is reached through a link; one bundle in it is a link to another folder.
+    const auto real = programs.getChild ("Real Plug-Ins");
+    const auto linkedTarget = programs.getChild ("Kept/Linked.vst");
+    ASSERT_TRUE (real.createDirectory().wasOk());
+    ASSERT_TRUE (juce::File::createSymbolicLink (programs.getChild ("Plug-Ins"), real.getFullPathName(), false));
+    FormatLocations locations;
+    locations.vst = programs.getPath ("Plug-Ins");
+
+    addArchive ("Alpha.vst", "2.0");
+    useCatalogue (productXml (1, "2.0", componentXml ("VST", "Alpha.vst")) + productXml (2, "2.0", componentXml ("VST", "Linked.vst")));
+
+    for (const bool direct : { false, true })
+    {
+        SCOPED_TRACE (direct ? "direct" : "helper");
+        PlatformAuthorization::Options options;
+        options.elevationProgram = granting.getFullPathName();
+        options.helperProgram = QUORVELAN_HELPER_PATH;
+        options.runDirectlyWhenRoot = direct;
+
+        BundleFixtures::writeBundleWithVersion (real, "Alpha.vst", "1.0");
+        BundleFixtures::writeBundleWithVersion (linkedTarget.getParentDirectory(), "Linked.vst", "1.0");
+        ASSERT_TRUE (juce::File::createSymbolicLink (real.getChildFile ("Linked.vst"), linkedTarget.getFullPathName(), true));
+
+        juce::OwnedArray<InstallTask> install, uninstall;
+        install.add (new InstallTask (1, { "VST" }, locations));
+        uninstall.add (new InstallTask (2, { "VST" }, locations));
+
+        runTasks (install, true, options);
+        EXPECT_FLOAT_EQ (installedVersion (real.getFullPathName() + "/", "Alpha.vst"), 2.0f);
+        EXPECT_TRUE (PlatformFiles::isSymbolicLink (programs.getChild ("Plug-Ins").getFullPathName()));
+
+        // The linked bundle is uninstalled by removing the link; what it points at stays.
+        runTasks (uninstall, false, options);
+        EXPECT_FALSE (PlatformFiles::existsWithoutFollowing (real.getChildFile ("Linked.vst").getFullPathName()));
+        EXPECT_FLOAT_EQ (installedVersion (linkedTarget.getParentDirectory().getFullPathName() + "/", "Linked.vst"), 1.0f);
+    }
 }
 
 //==============================================================================

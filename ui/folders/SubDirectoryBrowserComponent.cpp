@@ -400,7 +400,7 @@ void SubDirectoryBrowserComponent::createWithPrivileges (const juce::File& targe
 
     // The command runs only with the rights granted, and is waited for, so that the refresh
     // that follows sees its folder.
-    if (authorizationRef->copyRights (PlatformAuthorization::adminRight, rightsFlags))
+    if (authorizationRef->copyRights (PlatformAuthorization::adminRight, rightsFlags, { currentRoot.getFullPathName() }))
         authorizationRef->executeWithPrivileges ("/bin/mkdir", { "-p", target.getFullPathName() });
 
     lastPrivilegedCommands = authorizationRef->getCommandLog();

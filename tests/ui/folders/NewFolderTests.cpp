@@ -199,8 +199,10 @@ TEST (NewFolder, WithoutWriteRightsTheCommandRunsOnceWithTheRights)
     EXPECT_TRUE (vst.getChildFile ("Made By Admin").isDirectory());
     EXPECT_EQ (ownerOf (vst.getChildFile ("Made By Admin")), (uid_t) 0);
     EXPECT_TRUE (vst.getChildFile ("p/q/r").isDirectory());
-    EXPECT_EQ (logLines (elevation.log), juce::StringArray ({ "grant " QUORVELAN_HELPER_PATH, "grant " QUORVELAN_HELPER_PATH }))
-        << "one elevation for each folder";
+
+    // The rights are asked for the folder shown, where the new folder is made.
+    const juce::String grantLine ("grant " QUORVELAN_HELPER_PATH " " + vst.getFullPathName());
+    EXPECT_EQ (logLines (elevation.log), juce::StringArray (grantLine, grantLine)) << "one elevation for each folder";
 
     // A refused password prompt: no command, no folder.
     elevation.log.deleteFile();
@@ -212,7 +214,7 @@ TEST (NewFolder, WithoutWriteRightsTheCommandRunsOnceWithTheRights)
     }
 
     EXPECT_FALSE (vst.getChildFile ("Refused").exists());
-    EXPECT_EQ (logLines (elevation.log), juce::StringArray ({ "refuse " QUORVELAN_HELPER_PATH }));
+    EXPECT_EQ (logLines (elevation.log), juce::StringArray (juce::String ("refuse " QUORVELAN_HELPER_PATH " ") + vst.getFullPathName()));
 }
 
 //==============================================================================
