@@ -31,6 +31,8 @@ run_one()
 {
     local name=$1
     mkdir -p "$folder/corpus/$name" "$folder/findings/$name"
+    # A target may carry out its input as an unprivileged user, also when it fails.
+    chmod 0777 "$folder/findings/$name"
     "$folder/tests/fuzz/quorvelan_fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
         -print_final_stats=1 -artifact_prefix="$folder/findings/$name/" \
         "$folder/corpus/$name" "tests/fuzz/corpus/$name" >"$folder/findings/$name.log" 2>&1

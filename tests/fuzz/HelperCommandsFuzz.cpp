@@ -132,21 +132,40 @@ void checkNamedPaths (const std::vector<std::string>& c)
                     || (parentText (c[2]) == parentText (c[3]) && name.rfind (".quorvelan-new-", 0) == 0));
     }
 }
+
+// Commands are carried out as an unprivileged user, so that one wrongly carried out stays among
+// that user's files; the fuzzer itself keeps its rights between inputs to write its findings.
+struct Unprivileged
+{
+    Unprivileged()
+    {
+        if (wasRoot && seteuid (65534) != 0)
+            std::abort();
+    }
+
+    ~Unprivileged()
+    {
+        if (wasRoot && seteuid (0) != 0)
+            std::abort();
+    }
+
+    static inline const bool wasRoot = geteuid() == 0;
+};
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    // Never as root: a command wrongly carried out stays among this user's files.
-    if (geteuid() == 0 && (setgid (65534) != 0 || setuid (65534) != 0))
-        std::abort();
-
+    Unprivileged unprivileged;
     char folder[] = "/tmp/quorvelan-fuzz-helper.XXXXXX";
 
     if (mkdtemp (folder) == nullptr)
         std::abort();
 
     tree = folder;
-    std::atexit (removeTree);
+    std::atexit ([]
+                 {
+                     Unprivileged unprivileged;
+                     removeTree(); });
 
     fs::create_directories (outside() + "/keep/inner");
     std::ofstream (outside() + "/keep/file").put ('x');
@@ -156,8 +175,9 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
+    Unprivileged unprivileged;
     makeHome();
-    PrivilegedPlaces places ({ home() }, temporaryFolder(), (long) getuid());
+    PrivilegedPlaces places ({ home() }, temporaryFolder(), (long) geteuid());
     std::string refused;
     FUZZ_CHECK (places.hold (refused));
 
