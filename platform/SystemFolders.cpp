@@ -25,7 +25,7 @@ const char* const systemTrees[] = {
 
 // Folders whose own entries the system loads or runs, though a folder made inside them is not
 // the system's.
-const char* const systemFolders[] = { "/usr/lib", "/usr/local/lib", "/usr/local" };
+const char* const systemFolders[] = { "/usr/lib", "/usr/local/lib" };
 
 // Library folders whose sub-folders named for a machine or a language runtime are the system's
 // too (/usr/lib/x86_64-linux-gnu, /usr/lib/python3.11, ...).

@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <thread>
 
 namespace
@@ -197,6 +196,9 @@ TEST (PrivilegedHelper, RefusesEveryCommandOutsideItsPlacesAndRunsNothing)
     ASSERT_TRUE (scratch.getChild ("elsewhere/file").create().wasOk());
     ASSERT_TRUE (scratch.getChild ("dest").createDirectory().wasOk());
     ASSERT_TRUE (juce::File::createSymbolicLink (scratch.getChild ("etc"), "/etc", false));
+    const auto othersFile = temp.getChildFile ("others").getFullPathName().toStdString();
+    ASSERT_TRUE (juce::File (othersFile).replaceWithText ("not the user's"));
+    ASSERT_EQ (chown (othersFile.c_str(), 1234, 1234), 0);
     ASSERT_EQ (BundleFixtures::runShell ("mount -o remount,bind,ro /"), 0);
 
     HelperProcess helper (juce::StringArray (scratch.getChild ("dest").getFullPathName()));
@@ -223,6 +225,7 @@ TEST (PrivilegedHelper, RefusesEveryCommandOutsideItsPlacesAndRunsNothing)
         // Outside the place, or not one of the three shapes.
         { "/bin/mv", "-f", payload, path ("etc/passwd") },
         { "/bin/mv", "-f", payload, path ("moved") },
+        { "/bin/mv", "-f", othersFile, path ("dest/others") },
         { "/bin/mv", "-f", path ("elsewhere/file"), path ("dest/moved") },
         { "/bin/mv", "-f", path ("dest/.quorvelan-new-file"), path ("dest/sub/file") },
         { "/bin/mv", "-f", path ("elsewhere/.quorvelan-new-file"), path ("elsewhere/file") },
@@ -252,6 +255,7 @@ TEST (PrivilegedHelper, RefusesEveryCommandOutsideItsPlacesAndRunsNothing)
         EXPECT_TRUE (juce::File (kept).isDirectory()) << kept;
 
     EXPECT_TRUE (juce::File (payload).existsAsFile());
+    EXPECT_TRUE (juce::File (othersFile).existsAsFile()) << "only the user's own entries are moved";
     EXPECT_EQ (scratch.getChild ("victim").loadFileAsString(), "keep");
     EXPECT_TRUE (scratch.getChild ("elsewhere/file").existsAsFile());
     EXPECT_EQ (scratch.getChild ("dest").getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
