@@ -54,16 +54,17 @@ void OtherXClient::readEvents()
     }
 }
 
-OtherXClient::WindowHistory OtherXClient::getHistory (juce::ComponentPeer& peer)
+OtherXClient::WindowHistory OtherXClient::getHistory (unsigned long nativeWindow)
 {
+    // What the framework asked for is done by the server before it answers this round trip.
+    syncFrameworkConnection();
     readEvents();
 
-    const auto window = (unsigned long) (::Window) peer.getNativeHandle();
     WindowHistory history;
 
     for (auto& event : events)
     {
-        if (event.window != window)
+        if (event.window != nativeWindow)
             continue;
 
         if (event.type == CreateNotify)
@@ -77,6 +78,14 @@ OtherXClient::WindowHistory OtherXClient::getHistory (juce::ComponentPeer& peer)
     }
 
     return history;
+}
+
+unsigned long OtherXClient::getNativeWindow (juce::Component& component)
+{
+    if (auto* peer = component.getPeer())
+        return (unsigned long) (::Window) peer->getNativeHandle();
+
+    return 0;
 }
 
 void OtherXClient::sendClick (juce::Component& component, juce::Point<int> localPoint)

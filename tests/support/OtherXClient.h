@@ -26,7 +26,10 @@ public:
         std::vector<juce::Rectangle<int>> boundsBeforeMapping, boundsFromMapping;
     };
 
-    WindowHistory getHistory (juce::ComponentPeer& peer);
+    WindowHistory getHistory (unsigned long nativeWindow);
+
+    // The native window of a component's peer, 0 without one.
+    static unsigned long getNativeWindow (juce::Component& component);
 
     // A left click at a point of the component, sent to its native window as the server would send
     // it (press and release), and flushed.
