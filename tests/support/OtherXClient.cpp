@@ -121,7 +121,8 @@ void OtherXClient::sendClick (juce::Component& component, juce::Point<int> local
     button.state = Button1Mask;
     x().xSendEvent (d, window, False, ButtonReleaseMask, &event);
 
-    x().xFlush (d);
+    // Once the server has answered, it has queued the click for the framework's connection.
+    x().xSync (d, False);
 }
 
 void OtherXClient::syncFrameworkConnection()

@@ -32,7 +32,7 @@ public:
     static unsigned long getNativeWindow (juce::Component& component);
 
     // A left click at a point of the component, sent to its native window as the server would send
-    // it (press and release), and flushed.
+    // it (press and release); returns once the server has passed it on.
     void sendClick (juce::Component& component, juce::Point<int> localPoint);
 
     // One round trip on the framework's own connection from the message thread, as its repaints
