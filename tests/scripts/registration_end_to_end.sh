@@ -86,21 +86,22 @@ waitForLog() {
     poll seenInLog "$@" || fail "the server never saw '$1' (${2:-1} times)"
 }
 
-# A shown alert so named ($alert). A window that is never shown may carry the name for a moment
-# while the program builds it.
+# A shown alert so named ($alert).
 alertShows() {
-    alert=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [ -n "$alert" ]
+    alert=$(shown_window "$1")
 }
 
-# Waits for an alert by its window title, pictures it, and closes it with its one button's key.
+alertGone() { ! alertShows "$1"; }
+
+# Waits for an alert by its window title, pictures it, and closes it with a click on its one
+# button, centred at its bottom.
 answerAlert() {
-    local alert=""
+    local alert="" WIDTH HEIGHT
     poll alertShows "$1" || fail "no alert titled '$1'"
     shot "$2"
-    xdotool windowfocus --sync "$alert" 2>/dev/null
-    xdotool key --window "$alert" Return
-    poll eval "! alertShows '$1'" || fail "the alert '$1' did not close"
+    eval "$(xdotool getwindowgeometry --shell "$alert" | grep -E '^(WIDTH|HEIGHT)=')"
+    xdotool mousemove --window "$alert" $((WIDTH / 2)) $((HEIGHT - 30)) click 1
+    poll alertGone "$1" || fail "the alert '$1' did not close"
 }
 
 # The second registration page: its street editor, white, where the first page is dark.

@@ -82,19 +82,6 @@ stop_manager() {
     manager=""
 }
 
-# Prints the id of a shown window so named; false when there is none now. (A window that is never
-# shown may carry the name for a moment while the program builds it.)
-window_now() { # name
-    local id
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && echo "$id"
-}
-
-# Waits for a window so named and prints its id; false when none comes.
-find_window() { # name
-    poll window_now "$1"
-}
-
 # Clicks a button of an alert window by its place: the buttons sit centred near the bottom.
 click_button() { # window first|second|only
     local geometry width height x
@@ -137,7 +124,7 @@ window=$(find_main_window)
 [ -n "$window" ] || fail "no main window"
 # The page that offers "Retry": its grey button.
 poll brightness_is "$window" 200 362 80 4 gt 0.15 || fail "no offline page"
-window_now "Plugin-Manager Update.*" >/dev/null && fail "a prompt without a server"
+shown_window "Plugin-Manager Update.*" >/dev/null && fail "a prompt without a server"
 kill -0 "$manager" 2>/dev/null && pass "still running without a server" || fail "ended without a server"
 shot no-server
 stop_manager
@@ -149,15 +136,15 @@ window=$(find_main_window)
 [ -n "$window" ] || fail "no main window"
 poll welcome_page_shows "$window" || fail "no welcome page"
 [ "$(version_requests)" -eq 1 ] && pass "one version request" || fail "$(version_requests) version requests"
-window_now "Plugin-Manager Update.*" >/dev/null && fail "a prompt for an older version"
+shown_window "Plugin-Manager Update.*" >/dev/null && fail "a prompt for an older version"
 shot older-version
 stop_manager
 
 echo "-- version 3.23: the offer, over the licence agreement"
 start_server 3.23 3.0
 start_manager
-offer=$(find_window "Plugin-Manager Update Available") && pass "offer shown" || fail "no offer"
-licence=$(window_now "End User Licence Agreement \(EULA\)") && pass "licence agreement beneath it"
+offer=$(wait_for_shown_window "Plugin-Manager Update Available") && pass "offer shown" || fail "no offer"
+licence=$(shown_window "End User Licence Agreement \(EULA\)") && pass "licence agreement beneath it"
 wait_until_in_front "Plugin-Manager Update Available" && pass "the offer in front" || fail "\"$front\" in front of the offer"
 shot offer
 if [ -n "$licence" ]; then
@@ -172,7 +159,7 @@ stop_manager
 echo "-- minimum 3.23: required; Exit ends the program without init"
 start_server 3.23 3.23
 start_manager
-required=$(find_window "Plugin-Manager Update Required") && pass "required prompt shown" || fail "no required prompt"
+required=$(wait_for_shown_window "Plugin-Manager Update Required") && pass "required prompt shown" || fail "no required prompt"
 shot required
 [ -n "$required" ] && press_button "$required" second
 if wait_exit "$manager"; then pass "Exit ended the program"; else fail "Exit did not end the program"; fi
@@ -183,9 +170,9 @@ stop_manager
 echo "-- Install: download, hand-over, the new copy starts"
 start_server 3.23 3.0
 start_manager
-offer=$(find_window "Plugin-Manager Update Available") || fail "no offer"
+offer=$(wait_for_shown_window "Plugin-Manager Update Available") || fail "no offer"
 [ -n "$offer" ] && { press_button "$offer" first || fail "Install did not close the offer"; }
-done_box=$(find_window "Download Complete") && pass "download complete" || fail "no Download Complete box"
+done_box=$(wait_for_shown_window "Download Complete") && pass "download complete" || fail "no Download Complete box"
 shot download-complete
 [ -n "$done_box" ] && press_button "$done_box" only
 old=$manager

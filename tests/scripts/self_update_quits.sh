@@ -111,18 +111,6 @@ ended_within_2s() { # description
     return 1
 }
 
-# Prints the id of a shown window so named; false when there is none now.
-window_now() { # name
-    local id
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && echo "$id"
-}
-
-# Waits for a shown window so named and prints its id; false when none comes.
-find_window() { # name
-    poll window_now "$1"
-}
-
 # Where a window's button is: the buttons of an alert sit centred near its bottom.
 button_point() { # window first|second|only -> "x y" on the screen
     local X Y WIDTH HEIGHT x
@@ -177,7 +165,7 @@ box_on_top() { # box-window
 
 offer_install() {
     local offer
-    offer=$(find_window "Plugin-Manager Update Available") || { fail "no offer"; return 1; }
+    offer=$(wait_for_shown_window "Plugin-Manager Update Available") || { fail "no offer"; return 1; }
     press_button "$offer" first || { fail "Install did not close the offer"; return 1; }
 }
 
@@ -189,7 +177,7 @@ download_failed() {
     start_manager
     offer_install || { stop_manager; return; }
     local box
-    box=$(find_window "Download failed") || { fail "no Download failed box"; stop_manager; return; }
+    box=$(wait_for_shown_window "Download failed") || { fail "no Download failed box"; stop_manager; return; }
     grep -q "GET ${archive// /%20} -> 404" "$work/server.log" || fail "the archive was not answered 404"
     box_on_top "$box"
     click_then_ended "$box" only "OK on Download failed"
@@ -202,9 +190,9 @@ cancel_download() {
     start_manager
     offer_install || { stop_manager; return; }
     local task
-    task=$(find_window "Downloading Update...") || { fail "no task window"; stop_manager; return; }
+    task=$(wait_for_shown_window "Downloading Update...") || { fail "no task window"; stop_manager; return; }
     click_then_ended "$task" only "Cancel during the download"
-    window_now "Download (failed|Complete)" >/dev/null && fail "a box after Cancel"
+    shown_window "Download (failed|Complete)" >/dev/null && fail "a box after Cancel"
 }
 
 required_exit() {
@@ -213,7 +201,7 @@ required_exit() {
     start_server 3.23 3.23 without-archive
     start_manager
     local required
-    required=$(find_window "Plugin-Manager Update Required") || { fail "no required prompt"; stop_manager; return; }
+    required=$(wait_for_shown_window "Plugin-Manager Update Required") || { fail "no required prompt"; stop_manager; return; }
     click_then_ended "$required" second "Exit on the required prompt"
 }
 
@@ -223,7 +211,7 @@ bar_quit() {
     start_server 3.0 3.0 without-archive
     start_manager
     local window X Y
-    window=$(find_window "$title") || { fail "no main window"; stop_manager; return; }
+    window=$(wait_for_shown_window "$title") || { fail "no main window"; stop_manager; return; }
     poll welcome_page_shows "$window" || fail "no welcome page"
     eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(X|Y)=')"
     xdotool mousemove $((X + 170)) $((Y + 252)) click 1 # the existing-user box: the login page
@@ -243,7 +231,7 @@ close_window() {
     start_server 3.0 3.0 without-archive
     start_manager
     local window
-    window=$(find_window "$title") || { fail "no main window"; stop_manager; return; }
+    window=$(wait_for_shown_window "$title") || { fail "no main window"; stop_manager; return; }
     poll welcome_page_shows "$window" || fail "no welcome page"
     xdotool windowactivate --sync "$window" 2>/dev/null
     xdotool key --clearmodifiers alt+F4 # openbox closes the active window as its close button does
@@ -260,7 +248,7 @@ download_complete() {
     start_manager
     offer_install || { stop_manager; return; }
     local box
-    box=$(find_window "Download Complete") || { fail "no Download Complete box"; stop_manager; return; }
+    box=$(wait_for_shown_window "Download Complete") || { fail "no Download Complete box"; stop_manager; return; }
     box_on_top "$box"
     click_then_ended "$box" only "OK on Download Complete"
     # The new copy started by the hand-over goes with this namespace.

@@ -77,6 +77,19 @@ picture_differs() { # window fingerprint
     [ "$(window_picture "$1")" != "$2" ]
 }
 
+# Prints the id of a shown window whose whole title matches; false when there is none now. (A
+# window that is never shown may carry the name for a moment while the program builds it.)
+shown_window() { # title pattern
+    local id
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    [ -n "$id" ] && echo "$id"
+}
+
+# Waits for a shown window whose whole title matches and prints its id; false when none comes.
+wait_for_shown_window() { # title pattern
+    poll shown_window "$1"
+}
+
 # Sets originX and originY to the screen position of a window's content, inside whatever frame the
 # window manager draws around it (xdotool getwindowgeometry counts the frame's offset twice).
 window_origin() {
