@@ -18,6 +18,7 @@ void KestruneApplication::initialise (const juce::String& commandLine)
     ResourceArchive::getInstance();
     initLanguage();
     SettingsFiles::createSettingsFolder();
+    eventQueueWaker.start();
     mainWindow = std::make_unique<KestruneMainWindow>();
 
     if (commandLine.isNotEmpty())
@@ -27,6 +28,7 @@ void KestruneApplication::initialise (const juce::String& commandLine)
 void KestruneApplication::shutdown()
 {
     mainWindow.reset();
+    eventQueueWaker.stop();
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
 

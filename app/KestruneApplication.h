@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/XEventQueueWaker.h"
 #include "ui/widgets/ProgramLookAndFeel.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -26,5 +27,6 @@ public:
 
 private:
     ProgramLookAndFeel lookAndFeel;
+    XEventQueueWaker eventQueueWaker;
     std::unique_ptr<KestruneMainWindow> mainWindow;
 };

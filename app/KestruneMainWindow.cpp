@@ -17,7 +17,7 @@ juce::String makeWindowTitle()
 } // namespace
 
 KestruneMainWindow::KestruneMainWindow()
-    : juce::DocumentWindow (makeWindowTitle(), juce::Colours::lightgrey, juce::DocumentWindow::closeButton, true)
+    : juce::DocumentWindow (makeWindowTitle(), juce::Colours::lightgrey, juce::DocumentWindow::closeButton, false)
 {
     mainComponent = new QuorvelanMainComponent();
 
@@ -30,6 +30,10 @@ KestruneMainWindow::KestruneMainWindow()
     setContentOwned (mainComponent, false);
     setResizable (false, false);
     centreWithSize (785, 480);
+
+    // The native window is made only now, at its size and place: a window manager that is slow to
+    // apply changes would otherwise show it at the framework's smallest size in the corner.
+    addToDesktop();
     setVisible (true);
 
     auto& lf = juce::LookAndFeel::getDefaultLookAndFeel();

@@ -98,4 +98,11 @@ juce::String summarise (juce::Array<double> values, int decimals)
     return juce::String (values.getFirst(), decimals) + " / " + juce::String (median, decimals) + " / "
            + juce::String (values.getLast(), decimals);
 }
+
+GuiLibrary::GuiLibrary()
+{
+    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
+    { return nullptr; };
+    library = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+}
 } // namespace BenchmarkRuns

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
 
 // What both benchmarks share: each measurement runs in a fresh process of the benchmark itself,
 // so the peak resident size of one size never carries into the next, and the figures of the
@@ -26,4 +28,14 @@ double timeShell (const juce::String& commandLine, int* exitStatus = nullptr);
 
 // "min / median / max" of the values with the given decimals.
 juce::String summarise (juce::Array<double> values, int decimals);
+
+// The framework with its windows, for a benchmark's main, with an application factory: without
+// one JUCE installs no X error handlers, and a bare X server would end the process on its first
+// harmless error.
+struct GuiLibrary
+{
+    GuiLibrary();
+
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> library;
+};
 } // namespace BenchmarkRuns

@@ -206,11 +206,7 @@ juce::Array<int> parseList (const juce::String& text)
 
 int main (int argc, char* argv[])
 {
-    // Without an application factory JUCE installs no X error handlers, and a bare X server
-    // would end the process on its first harmless error.
-    juce::JUCEApplicationBase::createInstance = []() -> juce::JUCEApplicationBase*
-    { return nullptr; };
-    juce::ScopedJuceInitialiser_GUI juceLibrary;
+    BenchmarkRuns::GuiLibrary juceLibrary;
     const juce::StringArray arguments (argv + 1, argc - 1);
 
     if (arguments[0] == "--measure")

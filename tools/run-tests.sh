@@ -4,8 +4,8 @@
 #   tools/run-tests.sh [ctest arguments]   the ordinary build in build/, every test
 #   tools/run-tests.sh --sanitize          AddressSanitizer + UndefinedBehaviorSanitizer build in
 #                                          build-asan/, every test
-#   tools/run-tests.sh --thread-sanitize   ThreadSanitizer build in build-tsan/, the task-window
-#                                          and stand-in server tests
+#   tools/run-tests.sh --thread-sanitize   ThreadSanitizer build in build-tsan/, the task-window,
+#                                          X event queue and stand-in server tests
 #   tools/run-tests.sh --fuzz SECONDS      libFuzzer build (clang, AddressSanitizer + UBSan) in
 #                                          build-fuzz/; runs every target of tests/fuzz for SECONDS,
 #                                          all at once; findings go to build-fuzz/findings/
@@ -47,7 +47,7 @@ if [ "$mode" = asan ]; then
 else
     folder=build-tsan
     sanitize="thread"
-    filter=(-R "DownloadThread|InstallOnline|BackgroundUnpacker|PlatformAuthorization|PrivilegedHelper|Connection|Login|ProgressMirror|StandInServer|ServerRequest|RequestOnline|HostileServer|WebReader|CurlWebStream|SelfUpdateOnline.BrokenOrRedirected")
+    filter=(-R "XEventQueueWaker|NativeWindows|DownloadThread|InstallOnline|BackgroundUnpacker|PlatformAuthorization|PrivilegedHelper|Connection|Login|ProgressMirror|StandInServer|ServerRequest|RequestOnline|HostileServer|WebReader|CurlWebStream|SelfUpdateOnline.BrokenOrRedirected")
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tools/sanitizers/thread.supp"
 fi
 

@@ -63,13 +63,14 @@ brightness() {
     /usr/bin/convert "$last" -crop "$3x$4+$((originX + $1))+$((originY + $2))" +repage -colorspace gray -format "%[fx:mean]" info:
 }
 
-# Waits (up to 30 s, taking the step's screenshot again) until the rectangle's brightness compares
-# with the value as asked (lt or gt); fails otherwise.
+# Waits (taking the step's screenshot again) until the rectangle's brightness compares with the
+# value as asked (lt or gt); fails otherwise.
 expect_brightness() {
-    local value
-    for _ in $(seq 60); do
+    local value end=$((SECONDS + wait_seconds))
+    while :; do
         value=$(brightness "$1" "$2" "$3" "$4")
         awk -v v="$value" -v limit="$6" -v op="$5" 'BEGIN { exit !((op == "lt") ? (v < limit) : (v > limit)) }' && return 0
+        [ "$SECONDS" -lt "$end" ] || break
         sleep 0.5
         capture
     done
@@ -98,20 +99,16 @@ stop_server() {
     server=""
 }
 
-# Waits until the server log holds a line matching the pattern (up to 30 s).
+# Waits until the server log holds a line matching the pattern.
 wait_for_request() {
-    for _ in $(seq 300); do
-        grep -q "$1" "$work/server.log" && return 0
-        sleep 0.1
-    done
-    fail "no request matching '$1'"
+    poll grep -q "$1" "$work/server.log" || fail "no request matching '$1'"
 }
 
 # Starts the program and waits until its 785 x 480 main window is up ($window).
 start_program() {
     "$program" >"$work/program.log" 2>&1 &
     pid=$!
-    window=$(find_main_window 200)
+    window=$(find_main_window)
     [ -n "$window" ] || fail "no main window"
 }
 
@@ -122,19 +119,19 @@ stop_program() {
 }
 
 # Clicks at a point of the main component (the window manager's frame around it may move it).
+# The program takes the clicks, and the keys typed after them, in the order they come.
 click() {
     xdotool mousemove --window "$window" "$1" "$2" click 1
-    sleep 0.3
 }
 
-# Waits (up to 30 s) until a visible window so named is up, or with "gone" until none is.
+# Waits until a visible window so named is up, or with "gone" until none is.
+window_shows() {
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    if [ "${2:-}" = gone ]; then [ -z "$found" ]; else [ -n "$found" ]; fi
+}
+
 wait_for_window() {
-    for _ in $(seq 300); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-        if [ "${2:-}" = gone ]; then [ -z "$found" ] && return 0; else [ -n "$found" ] && return 0; fi
-        sleep 0.1
-    done
-    return 1
+    poll window_shows "$@"
 }
 
 # 1. The update check, then the welcome page.

@@ -27,32 +27,20 @@ pid=$!
 
 title="Quorvelan Plug-in Manager v3.22"
 
-# The window may be mapped before it takes its final size: wait until one so named is 785 x 480.
-# Waits for the window while the program runs (a checking build starts slowly), with a bound
-# only against a hang.
-found=""
-for _ in $(seq 1 900); do
-    kill -0 "$pid" 2>/dev/null || fail "the program ended: $(tail -5 "$work/first.log")"
-    for window in $(xdotool search --name "^${title}\$" 2>/dev/null); do
-        geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null)
-        if echo "$geometry" | grep -q "Geometry: 785x480"; then
-            found="$window"
-            break 2
-        fi
-    done
-    sleep 0.1
-done
-[ -n "$found" ] || fail "no 785 x 480 window titled '$title' (last seen: ${geometry:-none})"
-echo "$geometry"
+# The 785 x 480 window so named, while the program runs.
+window_or_end() {
+    kill -0 "$pid" 2>/dev/null || return 0
+    main_window_now
+}
+
+found=$(poll window_or_end)
+kill -0 "$pid" 2>/dev/null || fail "the program ended: $(tail -5 "$work/first.log")"
+[ -n "$found" ] || fail "no 785 x 480 window titled '$title'"
+xdotool getwindowgeometry "$found"
 
 # First start: the licence agreement is up over the main window.
-eula=""
-for _ in $(seq 1 900); do
-    eula=$(xdotool search --name "^End User Licence Agreement \(EULA\)\$" 2>/dev/null | head -1)
-    [ -n "$eula" ] && break
-    sleep 0.1
-done
-[ -n "$eula" ] || fail "no licence agreement on first start"
+eula_shows() { xdotool search --onlyvisible --name "^End User Licence Agreement \(EULA\)\$" >/dev/null 2>&1; }
+poll eula_shows || fail "no licence agreement on first start"
 
 shot="$shots/first-start.png"
 import -display "$display" -window root "$shot" || fail "no screenshot"

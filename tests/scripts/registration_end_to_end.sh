@@ -44,13 +44,12 @@ start_standin "$sample" "$work/server.log" || fail "the stand-in server did not 
 "$program" >"$work/program.log" 2>&1 &
 pid=$!
 
-main=$(find_main_window 100)
+main=$(find_main_window)
 [ -n "$main" ] || fail "no main window"
 
 step=0
 shot() {
     step=$((step + 1))
-    sleep 0.5
     local file
     file="$shots/$(printf '%02d' "$step")-$1.png"
     import -display "$display" -window root "$file" || fail "no screenshot for $1"
@@ -58,10 +57,17 @@ shot() {
 }
 
 # Clicks at a point of the main window's content (relative to the window, inside the window
-# manager's frame).
+# manager's frame). The program takes clicks and keys in the order they come.
 click() {
     xdotool mousemove --window "$main" "$1" "$2" click 1
-    sleep 0.4
+}
+
+# Clicks where a new page opens, and waits until the window shows something else.
+clickToNewPage() {
+    local before
+    before=$(window_picture "$main")
+    click "$1" "$2"
+    poll picture_differs "$main" "$before" || fail "nothing changed after the click at $1, $2"
 }
 
 # Clicks an editor, replaces its text by typing.
@@ -70,44 +76,42 @@ typeInto() {
     xdotool windowfocus --sync "$main" 2>/dev/null
     xdotool key ctrl+a BackSpace
     xdotool type --delay 20 "$3"
-    sleep 0.2
+}
+
+seenInLog() {
+    [ "$(grep -c -- "$1" "$work/server.log")" -ge "${2:-1}" ]
 }
 
 waitForLog() {
-    for _ in $(seq 150); do
-        [ "$(grep -c -- "$1" "$work/server.log")" -ge "${2:-1}" ] && return 0
-        sleep 0.1
-    done
-    fail "the server never saw '$1' (${2:-1} times)"
+    poll seenInLog "$@" || fail "the server never saw '$1' (${2:-1} times)"
 }
 
-# Waits for an alert by its window title, pictures it, and closes it with its one button.
+# A shown alert so named ($alert).
+alertShows() {
+    alert=$(shown_window "$1")
+}
+
+alertGone() { ! alertShows "$1"; }
+
+# Waits for an alert by its window title, pictures it, and closes it with a click on its one
+# button, centred at its bottom.
 answerAlert() {
-    local alert=""
-    for _ in $(seq 150); do
-        alert=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$alert" ] && break
-        sleep 0.1
-    done
-    [ -n "$alert" ] || fail "no alert titled '$1'"
+    local alert="" WIDTH HEIGHT
+    poll alertShows "$1" || fail "no alert titled '$1'"
     shot "$2"
-    xdotool windowfocus --sync "$alert" 2>/dev/null
-    xdotool key --window "$alert" Return
-    for attempt in 1 2; do
-        for _ in $(seq 30); do
-            if ! xdotool search --name "^$1\$" >/dev/null 2>&1; then
-                # The first click after an alert may only bring the main window back to the
-                # front: spend it on an empty spot.
-                click 700 380
-                return 0
-            fi
-            sleep 0.1
-        done
-        # Its one button sits centred at the bottom.
-        eval "$(xdotool getwindowgeometry --shell "$alert")"
-        xdotool mousemove --window "$alert" $((WIDTH / 2)) $((HEIGHT - 30)) click 1
-    done
-    fail "the alert '$1' did not close"
+    eval "$(xdotool getwindowgeometry --shell "$alert" | grep -E '^(WIDTH|HEIGHT)=')"
+    xdotool mousemove --window "$alert" $((WIDTH / 2)) $((HEIGHT - 30)) click 1
+    poll alertGone "$1" || fail "the alert '$1' did not close"
+}
+
+# The second registration page: its street editor, white, where the first page is dark.
+secondPageShows() {
+    brightness_is "$main" 540 204 60 6 gt 0.8
+}
+
+# The product status screen: its table header.
+productStatusShows() {
+    brightness_is "$main" 28 140 60 12 gt 0.5
 }
 
 email="new.customer+e2e@example.com"
@@ -115,10 +119,10 @@ password="Secret 123&x"
 
 # The update check finds no newer version and shows the welcome page.
 waitForLog "ACTION=GET_VERSION"
-sleep 1
+poll welcome_page_shows "$main" || fail "no welcome page"
 shot welcome
 
-click 392 252
+clickToNewPage 392 252
 shot registration-page1
 
 typeInto 232 200 "$email"
@@ -130,16 +134,12 @@ click 756 452
 waitForLog "ACTION=REGISTER_VERIFY_ACCOUNT_DETAILS"
 answerAlert "Registration Errors" page1-errors-alert
 
-# The correction, typed again until the server sees matching passwords: on a loaded machine a
-# click right after an alert can be spent on raising the main window.
-for attempt in 1 2 3; do
-    typeInto 232 391 "$password"
-    click 756 452
-    waitForLog "ACTION=REGISTER_VERIFY_ACCOUNT_DETAILS" $((attempt + 1))
-    grep "ACTION=REGISTER_VERIFY_ACCOUNT_DETAILS" "$work/server.log" | tail -1 | grep -qF "passwordconf=Secret%20123%26x" && break
-    [ "$attempt" -lt 3 ] || fail "the corrected password never reached the server"
-    answerAlert "Registration Errors" "page1-errors-alert-again-$attempt"
-done
+# The correction.
+typeInto 232 391 "$password"
+click 756 452
+waitForLog "ACTION=REGISTER_VERIFY_ACCOUNT_DETAILS" 2
+grep "ACTION=REGISTER_VERIFY_ACCOUNT_DETAILS" "$work/server.log" | tail -1 | grep -qF "passwordconf=Secret%20123%26x" || fail "the corrected password did not reach the server"
+poll secondPageShows || fail "no second registration page"
 shot registration-page2
 
 typeInto 232 207 "Ana"
@@ -155,23 +155,24 @@ answerAlert "Registration Errors" page2-errors-alert
 click 483 294
 xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key Tab
-for _ in 1 2 3 4 5 6; do xdotool key Down; sleep 0.1; done
+xdotool key Down Down Down Down Down Down
 shot page2-country-chosen
 click 756 452
 waitForLog "ACTION=ADD_USER_ACCOUNT"
 answerAlert "Registration Successful" success-alert
+poll welcome_page_shows "$main" || fail "no welcome page after the registration"
 shot welcome-again
 
 # The new customer logs in as an existing user and reaches the product status screen.
 click 169 252
-sleep 1
+poll login_page_shows "$main" || fail "no login page"
 shot login-page
 typeInto 200 252 "$email"
 typeInto 200 312 "$password"
 click 275 387
 waitForLog "ACTION=REQUEST_LICENCE"
 waitForLog "ACTION=REQUEST_COMPONENTS"
-sleep 2
+poll productStatusShows || fail "no product status screen"
 shot product-status
 
 # The stand-in's log holds the three registration requests and the login with those bytes.

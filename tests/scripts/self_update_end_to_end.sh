@@ -82,16 +82,6 @@ stop_manager() {
     manager=""
 }
 
-find_window() { # name [tries of 0.1 s]
-    for _ in $(seq "${2:-100}"); do
-        local id
-        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-
 # Clicks a button of an alert window by its place: the buttons sit centred near the bottom.
 click_button() { # window first|second|only
     local geometry width height x
@@ -106,23 +96,20 @@ click_button() { # window first|second|only
     xdotool mousemove --window "$1" "$x" $((height - 38)) click 1
 }
 
-# Clicks until the window has gone (a click that lands before the window takes input is lost).
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+is_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+
+# Clicks the button once the window shows, and waits until the window has gone.
 press_button() { # window first|second|only
-    for _ in $(seq 10); do
-        sleep 0.5
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        click_button "$1" "$2"
-    done
-    sleep 0.5
-    ! xdotool getwindowname "$1" >/dev/null 2>&1
+    poll is_viewable "$1" || return 1
+    click_button "$1" "$2"
+    poll is_gone "$1"
 }
 
-wait_exit() { # pid tries-of-0.1s
-    for _ in $(seq "$2"); do
-        kill -0 "$1" 2>/dev/null || return 0
-        sleep 0.1
-    done
-    return 1
+has_ended() { ! kill -0 "$1" 2>/dev/null; }
+
+wait_exit() { # pid
+    poll has_ended "$1"
 }
 
 shot() { import -display "$display" -window root "$shots/$1.png" 2>/dev/null && echo "screenshot: $shots/$1.png"; }
@@ -133,9 +120,11 @@ version_requests() { grep -c "ACTION=GET_VERSION" "$work/server.log" 2>/dev/null
 echo "-- no server: the offline page"
 stop_server
 start_manager with-init
-find_window "$title" >/dev/null || fail "no main window"
-sleep 2
-find_window "Plugin-Manager Update.*" 5 >/dev/null && fail "a prompt without a server"
+window=$(find_main_window)
+[ -n "$window" ] || fail "no main window"
+# The page that offers "Retry": its grey button.
+poll brightness_is "$window" 200 362 80 4 gt 0.15 || fail "no offline page"
+shown_window "Plugin-Manager Update.*" >/dev/null && fail "a prompt without a server"
 kill -0 "$manager" 2>/dev/null && pass "still running without a server" || fail "ended without a server"
 shot no-server
 stop_manager
@@ -143,38 +132,37 @@ stop_manager
 echo "-- version 3.0: the welcome page"
 start_server 3.0 3.0
 start_manager with-init
-find_window "$title" >/dev/null || fail "no main window"
-for _ in $(seq 50); do [ "$(version_requests)" -ge 1 ] && break; sleep 0.1; done
-sleep 1
+window=$(find_main_window)
+[ -n "$window" ] || fail "no main window"
+poll welcome_page_shows "$window" || fail "no welcome page"
 [ "$(version_requests)" -eq 1 ] && pass "one version request" || fail "$(version_requests) version requests"
-find_window "Plugin-Manager Update.*" 5 >/dev/null && fail "a prompt for an older version"
+shown_window "Plugin-Manager Update.*" >/dev/null && fail "a prompt for an older version"
 shot older-version
 stop_manager
 
 echo "-- version 3.23: the offer, over the licence agreement"
 start_server 3.23 3.0
 start_manager
-offer=$(find_window "Plugin-Manager Update Available") && pass "offer shown" || fail "no offer"
-licence=$(find_window "End User Licence Agreement \(EULA\)" 5) && pass "licence agreement beneath it"
+offer=$(wait_for_shown_window "Plugin-Manager Update Available") && pass "offer shown" || fail "no offer"
+licence=$(shown_window "End User Licence Agreement \(EULA\)") && pass "licence agreement beneath it"
 wait_until_in_front "Plugin-Manager Update Available" && pass "the offer in front" || fail "\"$front\" in front of the offer"
 shot offer
 if [ -n "$licence" ]; then
     xdotool mousemove --window "$licence" 40 20 click 1    # the licence agreement beside the offer
-    sleep 0.3
     wait_until_in_front "Plugin-Manager Update Available" && pass "the offer stays in front" || fail "a click on the licence agreement hid the offer (\"$front\" is in front)"
 fi
 [ -n "$offer" ] && { press_button "$offer" second || fail "Skip did not close the offer"; }
-sleep 1
+[ -n "$licence" ] && { wait_until_in_front "End User Licence Agreement (EULA)" || fail "the licence agreement is not in front after Skip (\"$front\" is)"; }
 kill -0 "$manager" 2>/dev/null && pass "Skip keeps the program" || fail "Skip ended the program"
 stop_manager
 
 echo "-- minimum 3.23: required; Exit ends the program without init"
 start_server 3.23 3.23
 start_manager
-required=$(find_window "Plugin-Manager Update Required") && pass "required prompt shown" || fail "no required prompt"
+required=$(wait_for_shown_window "Plugin-Manager Update Required") && pass "required prompt shown" || fail "no required prompt"
 shot required
 [ -n "$required" ] && press_button "$required" second
-if wait_exit "$manager" 100; then pass "Exit ended the program"; else fail "Exit did not end the program"; fi
+if wait_exit "$manager"; then pass "Exit ended the program"; else fail "Exit did not end the program"; fi
 [ -e "$HOME/.config/Quorvelan/init" ] && fail "init written after Exit" || pass "no init after Exit"
 grep -q "/plugrepo/" "$work/server.log" && fail "an archive was requested after Exit"
 stop_manager
@@ -182,29 +170,32 @@ stop_manager
 echo "-- Install: download, hand-over, the new copy starts"
 start_server 3.23 3.0
 start_manager
-offer=$(find_window "Plugin-Manager Update Available") || fail "no offer"
+offer=$(wait_for_shown_window "Plugin-Manager Update Available") || fail "no offer"
 [ -n "$offer" ] && { press_button "$offer" first || fail "Install did not close the offer"; }
-done_box=$(find_window "Download Complete" 600) && pass "download complete" || fail "no Download Complete box"
+done_box=$(wait_for_shown_window "Download Complete") && pass "download complete" || fail "no Download Complete box"
 shot download-complete
 [ -n "$done_box" ] && press_button "$done_box" only
 old=$manager
-if wait_exit "$manager" 100; then pass "the program ended after the download"; else fail "the program did not end"; fi
+if wait_exit "$manager"; then pass "the program ended after the download"; else fail "the program did not end"; fi
 manager=""
-for _ in $(seq 100); do [ -x "$installed" ] && cmp -s "$installed" "$program" && break; sleep 0.1; done
+poll cmp -s "$installed" "$program"
 cmp -s "$installed" "$program" && pass "/Applications holds the served program" || fail "/Applications does not hold the served program"
 [ -x "$(dirname "$installed")/quorvelan-privileged-helper" ] && pass "the helper beside it" || fail "no helper beside it"
 temp="$HOME/.config/Quorvelan/temp"
-for _ in $(seq 50); do [ ! -e "$temp/Quorvelan Plugin Manager.app.zip" ] && [ ! -e "$temp/Quorvelan Plugin Manager.app" ] && break; sleep 0.1; done
+temp_is_empty() { [ ! -e "$temp/Quorvelan Plugin Manager.app.zip" ] && [ ! -e "$temp/Quorvelan Plugin Manager.app" ]; }
+poll temp_is_empty
 [ -e "$temp/Quorvelan Plugin Manager.app.zip" ] && fail "the archive is still in temp"
 [ -e "$temp/Quorvelan Plugin Manager.app" ] && fail "the unpacked bundle is still in temp"
-window=""
-for _ in $(seq 150); do
+# The new copy's 785 x 480 main window.
+new_window() {
+    local id
     for id in $(xdotool search --name "^${title}\$" 2>/dev/null); do
         [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$old" ] && continue
-        if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: 785x480"; then window=$id; break 2; fi
+        xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: 785x480" && { echo "$id"; return 0; }
     done
-    sleep 0.1
-done
+    return 1
+}
+window=$(poll new_window)
 [ -n "$window" ] && pass "the new copy shows its 785 x 480 window" || fail "the new copy shows no window"
 newpid=$(xdotool getwindowpid "$window" 2>/dev/null)
 [ -n "$newpid" ] && [ "$(readlink "/proc/$newpid/exe")" = "$installed" ] && pass "started from /Applications" || fail "the window is not the new copy's"

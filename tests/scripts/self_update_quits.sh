@@ -111,16 +111,6 @@ ended_within_2s() { # description
     return 1
 }
 
-find_window() { # name [tries of 0.1 s]
-    for _ in $(seq "${2:-100}"); do
-        local id
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-
 # Where a window's button is: the buttons of an alert sit centred near its bottom.
 button_point() { # window first|second|only -> "x y" on the screen
     local X Y WIDTH HEIGHT x
@@ -133,31 +123,24 @@ button_point() { # window first|second|only -> "x y" on the screen
     echo "$((X + x)) $((Y + HEIGHT - 38))"
 }
 
-# Clicks until the window has gone, for the steps before the one measured.
+is_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+
+# Clicks the button of a shown window once, and waits until the window has gone, for the steps
+# before the one measured.
 press_button() { # window first|second|only
-    for _ in $(seq 10); do
-        sleep 0.5
-        xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
-        # shellcheck disable=SC2046
-        xdotool mousemove $(button_point "$1" "$2") click 1
-    done
-    sleep 0.5
-    ! xdotool getwindowname "$1" >/dev/null 2>&1
+    # shellcheck disable=SC2046
+    xdotool mousemove $(button_point "$1" "$2") click 1
+    poll is_gone "$1"
 }
 
-# The measured step: one click on the button, then no input at all; the program must have ended
-# within 2 s. A click that landed before the window took input leaves the window up: only then is
-# it repeated.
+# The measured step: one click on the button of a shown window, then no input at all; the program
+# must have ended within 2 s.
 click_then_ended() { # window first|second|only description
     local point
-    sleep 1
-    for _ in 1 2 3; do
-        point=$(button_point "$1" "$2")
-        # shellcheck disable=SC2086
-        xdotool mousemove $point click 1
-        ended_within_2s "$3" && return 0
-        xdotool getwindowname "$1" >/dev/null 2>&1 || break
-    done
+    point=$(button_point "$1" "$2")
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    ended_within_2s "$3" && return 0
     shot "still-running-$scenario"
     fail "$3: still running 2 s after the click, with no further input"
     stop_manager
@@ -169,8 +152,7 @@ box_on_top() { # box-window
     local point WINDOW
     point=$(button_point "$1" only)
     # shellcheck disable=SC2086
-    xdotool mousemove $point
-    sleep 0.2
+    xdotool mousemove --sync $point
     eval "$(xdotool getmouselocation --shell | grep '^WINDOW=')"
     # Under a window manager the pointer is in the frame that holds the box.
     if [ "$WINDOW" = "$1" ] || xwininfo -tree -id "$WINDOW" 2>/dev/null | grep -q "^ *$(printf '0x%x' "$1") "; then
@@ -183,7 +165,7 @@ box_on_top() { # box-window
 
 offer_install() {
     local offer
-    offer=$(find_window "Plugin-Manager Update Available") || { fail "no offer"; return 1; }
+    offer=$(wait_for_shown_window "Plugin-Manager Update Available") || { fail "no offer"; return 1; }
     press_button "$offer" first || { fail "Install did not close the offer"; return 1; }
 }
 
@@ -195,9 +177,8 @@ download_failed() {
     start_manager
     offer_install || { stop_manager; return; }
     local box
-    box=$(find_window "Download failed" 300) || { fail "no Download failed box"; stop_manager; return; }
+    box=$(wait_for_shown_window "Download failed") || { fail "no Download failed box"; stop_manager; return; }
     grep -q "GET ${archive// /%20} -> 404" "$work/server.log" || fail "the archive was not answered 404"
-    sleep 0.5
     box_on_top "$box"
     click_then_ended "$box" only "OK on Download failed"
 }
@@ -209,10 +190,9 @@ cancel_download() {
     start_manager
     offer_install || { stop_manager; return; }
     local task
-    task=$(find_window "Downloading Update..." 100) || { fail "no task window"; stop_manager; return; }
-    sleep 1
+    task=$(wait_for_shown_window "Downloading Update...") || { fail "no task window"; stop_manager; return; }
     click_then_ended "$task" only "Cancel during the download"
-    find_window "Download (failed|Complete)" 1 >/dev/null && fail "a box after Cancel"
+    shown_window "Download (failed|Complete)" >/dev/null && fail "a box after Cancel"
 }
 
 required_exit() {
@@ -221,7 +201,7 @@ required_exit() {
     start_server 3.23 3.23 without-archive
     start_manager
     local required
-    required=$(find_window "Plugin-Manager Update Required") || { fail "no required prompt"; stop_manager; return; }
+    required=$(wait_for_shown_window "Plugin-Manager Update Required") || { fail "no required prompt"; stop_manager; return; }
     click_then_ended "$required" second "Exit on the required prompt"
 }
 
@@ -231,13 +211,11 @@ bar_quit() {
     start_server 3.0 3.0 without-archive
     start_manager
     local window X Y
-    window=$(find_window "$title") || { fail "no main window"; stop_manager; return; }
-    for _ in $(seq 50); do grep -q "ACTION=GET_VERSION" "$work/server.log" && break; sleep 0.1; done
-    sleep 1
+    window=$(wait_for_shown_window "$title") || { fail "no main window"; stop_manager; return; }
+    poll welcome_page_shows "$window" || fail "no welcome page"
     eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^(X|Y)=')"
     xdotool mousemove $((X + 170)) $((Y + 252)) click 1 # the existing-user box: the login page
-    for _ in $(seq 50); do grep -q "^GET /plugin_manager.htm -> " "$work/server.log" && break; sleep 0.1; done
-    sleep 1
+    poll login_page_shows "$window" || fail "no login page"
     shot "login-${1// /-}"
     # The quit button, drawn at (739, 435, 34, 34) of the page.
     xdotool mousemove $((X + 756)) $((Y + 452)) click 1
@@ -253,9 +231,8 @@ close_window() {
     start_server 3.0 3.0 without-archive
     start_manager
     local window
-    window=$(find_window "$title") || { fail "no main window"; stop_manager; return; }
-    for _ in $(seq 50); do grep -q "ACTION=GET_VERSION" "$work/server.log" && break; sleep 0.1; done
-    sleep 1
+    window=$(wait_for_shown_window "$title") || { fail "no main window"; stop_manager; return; }
+    poll welcome_page_shows "$window" || fail "no welcome page"
     xdotool windowactivate --sync "$window" 2>/dev/null
     xdotool key --clearmodifiers alt+F4 # openbox closes the active window as its close button does
     ended_within_2s "the close button" && return
@@ -271,7 +248,7 @@ download_complete() {
     start_manager
     offer_install || { stop_manager; return; }
     local box
-    box=$(find_window "Download Complete" 600) || { fail "no Download Complete box"; stop_manager; return; }
+    box=$(wait_for_shown_window "Download Complete") || { fail "no Download Complete box"; stop_manager; return; }
     box_on_top "$box"
     click_then_ended "$box" only "OK on Download Complete"
     # The new copy started by the hand-over goes with this namespace.

@@ -15,19 +15,79 @@ start_virtual_display() {
     display=":$number"
 }
 
-# Prints the id of the program's 785 x 480 main window once it shows, waiting up to $1 tenths of
-# a second; prints nothing when none shows.
-find_main_window() {
-    local candidate
-    for _ in $(seq "$1"); do
-        for candidate in $(xdotool search --name "^Quorvelan Plug-in Manager v3\\.22\$" 2>/dev/null); do
-            if xdotool getwindowgeometry "$candidate" 2>/dev/null | grep -q "Geometry: 785x480"; then
-                echo "$candidate"
-                return 0
-            fi
-        done
+# Every wait for the program is a poll bounded by this many seconds, never a fixed sleep: on a
+# loaded machine a window may take tens of seconds to show.
+wait_seconds="${QUORVELAN_E2E_WAIT:-90}"
+
+# Runs the command every 0.1 s until it succeeds (true) or $wait_seconds have passed (false).
+poll() {
+    local end=$((SECONDS + wait_seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
         sleep 0.1
     done
+}
+
+# Prints the id of the program's main window when it is up at 785 x 480; false otherwise.
+main_window_now() {
+    local candidate
+    for candidate in $(xdotool search --name "^Quorvelan Plug-in Manager v3\\.22\$" 2>/dev/null); do
+        if xdotool getwindowgeometry "$candidate" 2>/dev/null | grep -q "Geometry: 785x480"; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Prints the id of the program's 785 x 480 main window once it shows; nothing when none shows.
+find_main_window() {
+    poll main_window_now
+}
+
+# The mean brightness (0 to 1) of a rectangle of a window's content, captured now.
+window_brightness() { # window x y width height
+    import -window "$1" -crop "$4x$5+$2+$3" +repage -colorspace gray -format "%[fx:mean]" info: 2>/dev/null
+}
+
+# True when the rectangle's brightness compares with the value as asked (lt or gt).
+brightness_is() { # window x y width height lt|gt value
+    local value
+    value=$(window_brightness "$1" "$2" "$3" "$4" "$5")
+    [ -n "$value" ] && awk -v v="$value" -v limit="$7" -v op="$6" 'BEGIN { exit !((op == "lt") ? (v < limit) : (v > limit)) }'
+}
+
+# The welcome page, painted: its dark background beside the logo (a window not painted yet is
+# white there) and its white language box.
+welcome_page_shows() { # window
+    brightness_is "$1" 680 90 60 40 lt 0.3 && brightness_is "$1" 320 408 120 14 gt 0.8
+}
+
+# The login page: its e-mail editor, empty.
+login_page_shows() { # window
+    brightness_is "$1" 70 245 200 14 gt 0.99
+}
+
+# A fingerprint of what a window shows now.
+window_picture() {
+    import -window "$1" rgb:- 2>/dev/null | md5sum
+}
+
+picture_differs() { # window fingerprint
+    [ "$(window_picture "$1")" != "$2" ]
+}
+
+# Prints the id of a shown window whose whole title matches; false when there is none now. (A
+# window that is never shown may carry the name for a moment while the program builds it.)
+shown_window() { # title pattern
+    local id
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    [ -n "$id" ] && echo "$id"
+}
+
+# Waits for a shown window whose whole title matches and prints its id; false when none comes.
+wait_for_shown_window() { # title pattern
+    poll shown_window "$1"
 }
 
 # Sets originX and originY to the screen position of a window's content, inside whatever frame the
@@ -69,15 +129,15 @@ topmost_window_title() {
     [ -n "$top" ] && xdotool getwindowname "$top"
 }
 
-# Waits (up to 5 s) until the window so named is in front of all others; $front holds the title
-# of the one in front.
+# Waits until the window so named is in front of all others; $front holds the title of the one in
+# front.
+is_in_front() {
+    front=$(topmost_window_title)
+    [ "$front" = "$1" ]
+}
+
 wait_until_in_front() {
-    for _ in $(seq 50); do
-        front=$(topmost_window_title)
-        [ "$front" = "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
+    poll is_in_front "$1"
 }
 
 # Starts the stand-in server ($standin) on $port serving the folder $1, logging to $2 (emptied
@@ -88,10 +148,9 @@ start_standin() {
     shift 2
     "$standin" --port "$port" --root "$root" "$@" >"$log" 2>&1 &
     server=$!
-    for _ in $(seq 100); do
-        grep -q "^Stand-in server on " "$log" 2>/dev/null && return 0
-        kill -0 "$server" 2>/dev/null || break
-        sleep 0.1
-    done
-    return 1
+    poll standin_listens "$log" && grep -q "^Stand-in server on " "$log"
+}
+
+standin_listens() {
+    grep -q "^Stand-in server on " "$1" 2>/dev/null || ! kill -0 "$server" 2>/dev/null
 }

@@ -59,7 +59,7 @@ juce::String chooseSubDirectory (const juce::String& title, const juce::String& 
 SubDirectoryChooserDialogBox::SubDirectoryChooserDialogBox (const juce::String& title, const juce::String& instructions,
                                                             SubDirectoryBrowserComponent& browser,
                                                             juce::Colour backgroundColour)
-    : juce::ResizableWindow (title, backgroundColour, true)
+    : juce::ResizableWindow (title, backgroundColour, false)
 {
     content = new ContentComponent (title, instructions, browser);
 
@@ -82,6 +82,10 @@ SubDirectoryChooserDialogBox::~SubDirectoryChooserDialogBox()
 bool SubDirectoryChooserDialogBox::show (int width, int height)
 {
     centreWithSize (width <= 0 ? 600 : width, height <= 0 ? 500 : height);
+
+    // The native window is made only now, at its size and place.
+    if (! isOnDesktop())
+        addToDesktop();
 
     const auto confirmed = runModalLoop() != 0;
     setVisible (false);

@@ -1,5 +1,6 @@
 #include "ui/widgets/PluginManagerAlertWindow.h"
 
+#include "ui/widgets/DeferredNativeWindow.h"
 #include "ui/widgets/ModalWindowStacking.h"
 
 PluginManagerAlertWindow::PluginManagerAlertWindow (const juce::String& title,
@@ -12,6 +13,7 @@ PluginManagerAlertWindow::PluginManagerAlertWindow (const juce::String& title,
     setEscapeKeyCancels (false);
 
     ModalWindowStacking::watch (*this);
+    DeferredNativeWindow::deferUntilShown (*this);
 }
 
 PluginManagerAlertWindow::~PluginManagerAlertWindow()

@@ -1,5 +1,6 @@
 #include "ui/widgets/ProgramLookAndFeel.h"
 
+#include "ui/widgets/DeferredNativeWindow.h"
 #include "ui/widgets/ModalWindowStacking.h"
 
 ProgramLookAndFeel::ProgramLookAndFeel() = default;
@@ -13,5 +14,6 @@ juce::AlertWindow* ProgramLookAndFeel::createAlertWindow (const juce::String& ti
     auto* window = juce::LookAndFeel_V4::createAlertWindow (title, message, button1, button2, button3,
                                                             iconType, numButtons, associatedComponent);
     ModalWindowStacking::watch (*window);
+    DeferredNativeWindow::deferUntilShown (*window);
     return window;
 }
