@@ -162,9 +162,12 @@ long HeldFolder::getOwner() const
 long HeldFolder::getOwnerOf (const std::string& name) const
 {
     struct stat info;
-    return isOpen() && isEntryName (name) && fstatat (descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
-               ? (long) info.st_uid
-               : -1;
+    return lookAt (name, info) ? (long) info.st_uid : -1;
+}
+
+bool HeldFolder::lookAt (const std::string& name, struct stat& info) const
+{
+    return isOpen() && isEntryName (name) && fstatat (descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 HeldFolder HeldFolder::duplicate() const
@@ -210,14 +213,13 @@ HeldFolder HeldFolder::openOrMakeFolder (const std::string& name) const
 bool HeldFolder::isFolder (const std::string& name) const
 {
     struct stat info;
-    return isOpen() && isEntryName (name) && fstatat (descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
-           && S_ISDIR (info.st_mode);
+    return lookAt (name, info) && S_ISDIR (info.st_mode);
 }
 
 bool HeldFolder::exists (const std::string& name) const
 {
     struct stat info;
-    return isOpen() && isEntryName (name) && fstatat (descriptor, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    return lookAt (name, info);
 }
 
 bool HeldFolder::removeEntry (const std::string& name) const

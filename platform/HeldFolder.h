@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
@@ -60,6 +61,9 @@ private:
         : descriptor (fd)
     {
     }
+
+    // The entry itself, a link not followed; false when it is missing or cannot be read.
+    bool lookAt (const std::string& name, struct stat& info) const;
 
     bool removeEntry (const std::string& name, int depth) const;
     bool copyEntry (const std::string& name, const HeldFolder& destination, const std::string& newName, int depth) const;

@@ -34,6 +34,16 @@ bool readLine (int fd, juce::String& line)
     line = juce::String (text);
     return true;
 }
+
+std::vector<std::string> toStandardStrings (const juce::StringArray& texts)
+{
+    std::vector<std::string> result;
+
+    for (auto& text : texts)
+        result.push_back (text.toStdString());
+
+    return result;
+}
 } // namespace
 
 PlatformAuthorization::PlatformAuthorization (const Options& optionsToUse)
@@ -73,12 +83,7 @@ bool PlatformAuthorization::copyRights (const char* rightName, int, const juce::
     if (freed || granted || juce::String (rightName) != adminRight || placesToHold.isEmpty() || placesToHold.contains ({}))
         return granted && ! freed;
 
-    std::vector<std::string> texts;
-
-    for (auto& place : placesToHold)
-        texts.push_back (place.toStdString());
-
-    places = std::make_unique<PrivilegedPlaces> (texts, options.temporaryFolder.toStdString(), (long) getuid());
+    places = std::make_unique<PrivilegedPlaces> (toStandardStrings (placesToHold), options.temporaryFolder.toStdString(), (long) getuid());
 
     if (runsDirectly)
     {
@@ -147,10 +152,7 @@ bool PlatformAuthorization::executeWithPrivileges (const juce::String& toolPath,
     command.addArray (arguments);
 
     // Only commands inside the places are sent at all.
-    std::vector<std::string> words;
-
-    for (auto& word : command)
-        words.push_back (word.toStdString());
+    const auto words = toStandardStrings (command);
 
     if (! places->accepts (words))
         return false;

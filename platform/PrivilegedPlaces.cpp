@@ -211,7 +211,11 @@ bool PrivilegedPlaces::isStagedBeside (const std::string& source, const std::str
 bool PrivilegedPlaces::accepts (const std::vector<std::string>& command) const
 {
     Target target;
+    return plan (command, target);
+}
 
+bool PrivilegedPlaces::plan (const std::vector<std::string>& command, Target& target) const
+{
     if (isRemove (command))
         return locate (command[3], target) && ! target.parts.empty();
 
@@ -231,18 +235,18 @@ bool PrivilegedPlaces::accepts (const std::vector<std::string>& command) const
 
 int PrivilegedPlaces::run (const std::vector<std::string>& command) const
 {
-    if (held.size() != placeTexts.size() || placeTexts.empty() || ! accepts (command))
-        return -1;
-
     Target target;
 
+    if (held.size() != placeTexts.size() || placeTexts.empty() || ! plan (command, target))
+        return -1;
+
     if (isRemove (command))
-        return locate (command[3], target) ? remove (target) : -1;
+        return remove (target);
 
     if (isMakeFolder (command))
-        return locate (command[2], target) ? makeFolders (target) : -1;
+        return makeFolders (target);
 
-    return locate (command[3], target) ? move (command[2], target) : -1;
+    return move (command[2], target);
 }
 
 HeldFolder PrivilegedPlaces::openParent (const Target& target) const

@@ -50,6 +50,8 @@ private:
     };
 
     bool locate (const std::string& path, Target& target) const;
+    // The path the command acts on (a move's destination), when it is accepted.
+    bool plan (const std::vector<std::string>& command, Target& target) const;
     bool isFromTemporaryFolder (const std::string& source) const;
     static bool isStagedBeside (const std::string& source, const std::string& destination);
 
