@@ -1,9 +1,9 @@
 #include "app/KestruneApplication.h"
 
 #include "app/KestruneMainWindow.h"
-#include "app/ProgramQuit.h"
-#include "app/ProgramValues.h"
-#include "app/SettingsFiles.h"
+#include "services/ProgramQuit.h"
+#include "services/ProgramValues.h"
+#include "services/SettingsFiles.h"
 #include "localisation/Languages.h"
 #include "resources/ResourceArchive.h"
 

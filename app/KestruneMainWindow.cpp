@@ -1,8 +1,8 @@
 #include "app/KestruneMainWindow.h"
 
-#include "app/ProgramQuit.h"
-#include "app/ProgramValues.h"
-#include "app/SettingsFiles.h"
+#include "services/ProgramQuit.h"
+#include "services/ProgramValues.h"
+#include "services/SettingsFiles.h"
 #include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/widgets/PluginManagerAlertWindow.h"
 

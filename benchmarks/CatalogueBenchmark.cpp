@@ -10,7 +10,7 @@
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

@@ -6,7 +6,7 @@
 //   xvfb-run -a ../tests/scripts/in_private_root.sh benchmarks/quorvelan_install_benchmark [--archives 5,20,80] [--large 200] [--runs 3]
 
 #include "BenchmarkRuns.h"
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/InstallTask.h"
 #include "catalogue/PluginFolders.h"

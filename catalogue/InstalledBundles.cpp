@@ -1,6 +1,6 @@
 #include "catalogue/InstalledBundles.h"
 
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 #include "platform/PlatformFiles.h"
 
 #include <cmath>

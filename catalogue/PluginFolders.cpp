@@ -1,6 +1,6 @@
 #include "catalogue/PluginFolders.h"
 
-#include "app/SettingsFiles.h"
+#include "services/SettingsFiles.h"
 
 juce::String getDefaultRtasFolder()
 {

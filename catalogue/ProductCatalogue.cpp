@@ -2,13 +2,13 @@
 
 #include "catalogue/BundleIndex.h"
 #include "catalogue/InstallTask.h"
-#include "catalogue/NumberText.h"
+#include "readers/NumberText.h"
 #include "catalogue/ProductRecord.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
-#include "platform/XmlReading.h"
-#include "app/ProgramValues.h"
+#include "readers/XmlReading.h"
+#include "services/ProgramValues.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #include "catalogue/ReplyEnvelope.h"
 
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 bool ReplyEnvelope::isQuordata (const juce::XmlElement* root)
 {

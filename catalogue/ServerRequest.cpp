@@ -1,8 +1,8 @@
 #include "catalogue/ServerRequest.h"
 
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "catalogue/WebReader.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include <cstring>
 

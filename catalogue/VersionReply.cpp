@@ -1,9 +1,9 @@
 #include "catalogue/VersionReply.h"
 
-#include "app/ProgramValues.h"
-#include "catalogue/NumberText.h"
+#include "services/ProgramValues.h"
+#include "readers/NumberText.h"
 #include "catalogue/ReplyEnvelope.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 float VersionReply::readVersion (const juce::String& text)
 {

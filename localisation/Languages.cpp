@@ -1,6 +1,6 @@
 #include "localisation/Languages.h"
 
-#include "app/SettingsFiles.h"
+#include "services/SettingsFiles.h"
 #include "platform/PlatformLocale.h"
 #include "resources/ResourceArchive.h"
 
@@ -109,17 +109,24 @@ void setLanguage (int index)
         return;
     }
 
-    // The language box selects the current language once when it is built; only a change, which
-    // is the customer's pick, replaces a "local" that could not be read.
-    if (localFileUnreadable && index == currentLanguageIndex)
-    {
+    currentLanguageIndex = index;
+
+    if (localFileUnreadable)
         installLanguageTable (index);
+    else
+        loadLanguageTable (index);
+}
+
+void pickLanguage (int index)
+{
+    if (index < 0 || index >= numLanguages)
+    {
+        jassertfalse;
         return;
     }
 
     localFileUnreadable = false;
-    currentLanguageIndex = index;
-    loadLanguageTable (currentLanguageIndex);
+    setLanguage (index);
 }
 
 void saveLanguage()

@@ -8,7 +8,7 @@ extern const char* const languageCsvFiles[numLanguages];
 extern const char* const languageLocaleIds[numLanguages];
 extern const char* const languageNames[numLanguages];
 
-// 0 (English) or 1 (Spanish); set at start and by setLanguage.
+// 0 (English) or 1 (Spanish); set at start, by setLanguage and by pickLanguage.
 extern int currentLanguageIndex;
 
 // The language to use at start: the one remembered in "local", else (no such file, or one that
@@ -23,9 +23,13 @@ int chooseLanguageForLocale (const char* localeIdentifier);
 // but cannot be read: that file is left as it is.
 void initLanguage();
 
-// Switches to language 0 or 1 at run time and rewrites "local"; while "local" cannot be read
-// (see initLanguage), only a change of language rewrites it.
+// Switches to language 0 or 1 at run time and rewrites "local", unless "local" could not be read
+// at start (see initLanguage).
 void setLanguage (int index);
+
+// The customer's pick in the language box: switches to language 0 or 1 and rewrites "local",
+// replacing one that could not be read.
+void pickLanguage (int index);
 
 // Writes "local" for the current language.
 void saveLanguage();

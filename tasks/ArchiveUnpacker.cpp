@@ -1,7 +1,7 @@
 #include "tasks/ArchiveUnpacker.h"
 
 #include "platform/PlatformFiles.h"
-#include "platform/UnicodeText.h"
+#include "readers/UnicodeText.h"
 #include "tasks/InstallPaths.h"
 
 #include <zlib.h>

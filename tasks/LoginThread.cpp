@@ -1,8 +1,8 @@
 #include "tasks/LoginThread.h"
 
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
-#include "app/InfoAlert.h"
+#include "services/InfoAlert.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"

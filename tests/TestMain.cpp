@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "standin/StandInServer.h"
 #include "support/TestEnvironment.h"
 

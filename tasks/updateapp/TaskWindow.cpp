@@ -1,6 +1,6 @@
 #include "tasks/updateapp/TaskWindow.h"
 
-#include "app/InfoAlert.h"
+#include "services/InfoAlert.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"

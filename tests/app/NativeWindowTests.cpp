@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/InfoAlert.h"
+#include "services/InfoAlert.h"
 #include "app/KestruneMainWindow.h"
-#include "app/SettingsFiles.h"
+#include "services/SettingsFiles.h"
 #include "localisation/Languages.h"
 #include "support/ModalDriver.h"
 #include "support/OtherXClient.h"

@@ -2,8 +2,8 @@
 
 #include "app/KestruneApplication.h"
 #include "app/KestruneMainWindow.h"
-#include "app/ProgramValues.h"
-#include "app/SettingsFiles.h"
+#include "services/ProgramValues.h"
+#include "services/SettingsFiles.h"
 #include "localisation/Languages.h"
 #include "support/ModalDriver.h"
 #include "support/TestEnvironment.h"

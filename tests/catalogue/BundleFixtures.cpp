@@ -1,7 +1,7 @@
 #include "catalogue/BundleFixtures.h"
 
 #include "catalogue/ProductCatalogue.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include <zlib.h>
 

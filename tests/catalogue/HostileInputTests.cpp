@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/RememberedLogin.h"
-#include "app/SettingsFiles.h"
+#include "services/RememberedLogin.h"
+#include "services/SettingsFiles.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/InstalledBundles.h"
 #include "catalogue/ProductCatalogue.h"
@@ -9,7 +9,7 @@
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/VersionReply.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/ComponentRecord.h"
 #include "catalogue/InstallTask.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 TEST (ServerRequest, EscapesEveryByteButLettersDigitsAndMarks)
 {

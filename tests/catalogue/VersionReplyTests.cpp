@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/VersionReply.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 namespace
 {

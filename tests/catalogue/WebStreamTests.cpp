@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "catalogue/CurlWebStream.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"

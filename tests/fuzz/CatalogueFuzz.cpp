@@ -1,7 +1,7 @@
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
 #include "fuzz/FuzzCheck.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
 #include "fuzz/FuzzCheck.h"

@@ -1,4 +1,4 @@
-#include "app/RememberedLogin.h"
+#include "services/RememberedLogin.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "catalogue/ReplyEnvelope.h"
 #include "fuzz/FuzzCheck.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 #include "fuzz/FuzzCheck.h"
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/SettingsFiles.h"
+#include "services/SettingsFiles.h"
 #include "localisation/Languages.h"
 #include "platform/PlatformLocale.h"
 #include "resources/ResourceArchive.h"

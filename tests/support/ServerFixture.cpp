@@ -1,6 +1,6 @@
 #include "support/ServerFixture.h"
 
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 
 int ServerFixture::getProgramPort()
 {

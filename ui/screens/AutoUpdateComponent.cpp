@@ -1,7 +1,7 @@
 #include "ui/screens/AutoUpdateComponent.h"
 
-#include "app/ProgramQuit.h"
-#include "app/ProgramValues.h"
+#include "services/ProgramQuit.h"
+#include "services/ProgramValues.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/VersionReply.h"

@@ -1,6 +1,6 @@
 #include "ui/screens/BackAndQuit.h"
 
-#include "app/ProgramQuit.h"
+#include "services/ProgramQuit.h"
 
 void BackAndQuit::handleBarButton (ScreenCodeBroadcaster& screen, const BulkButtonBar& bar, const juce::Button* button, int backCode)
 {

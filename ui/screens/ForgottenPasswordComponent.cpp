@@ -1,6 +1,6 @@
 #include "ui/screens/ForgottenPasswordComponent.h"
 
-#include "app/InfoAlert.h"
+#include "services/InfoAlert.h"
 #include "catalogue/ServerRequest.h"
 #include "ui/screens/BackAndQuit.h"
 #include "ui/screens/FormEditor.h"

@@ -33,8 +33,10 @@ FrontPageComponent::FrontPageComponent()
 
     setSize (600, 400);
 
-    // Delivered later, as a choice by the customer: the table is installed and "local" rewritten.
-    language->setSelectedItemIndex (currentLanguageIndex, juce::sendNotification);
+    // The box shows the current language; later, as the box's own notice would come, its table
+    // is installed again and "local" rewritten. Only a selection made afterwards is a pick.
+    language->setSelectedItemIndex (currentLanguageIndex, juce::dontSendNotification);
+    triggerAsyncUpdate();
 }
 
 FrontPageComponent::~FrontPageComponent() = default;
@@ -79,7 +81,13 @@ void FrontPageComponent::comboBoxChanged (juce::ComboBox* comboBoxThatHasChanged
     auto index = language->getSelectedItemIndex();
 
     if (index >= 0 && index < numLanguages)
-        setLanguage (index);
+        pickLanguage (index);
 
+    repaint();
+}
+
+void FrontPageComponent::handleAsyncUpdate()
+{
+    setLanguage (currentLanguageIndex);
     repaint();
 }

@@ -11,7 +11,8 @@
 class FrontPageComponent final : public juce::Component,
                                  public juce::Button::Listener,
                                  public ScreenCodeBroadcaster,
-                                 public juce::ComboBox::Listener
+                                 public juce::ComboBox::Listener,
+                                 private juce::AsyncUpdater
 {
 public:
     FrontPageComponent();
@@ -30,6 +31,8 @@ public:
     juce::Button& getDownloadButton() noexcept { return *downloadButton; }
 
 private:
+    void handleAsyncUpdate() override;
+
     std::unique_ptr<RoundComboBox> language;
     std::unique_ptr<ExistingUserButton> existingUserButton;
     std::unique_ptr<RegisterBoxButton> registerButton;

@@ -1,8 +1,8 @@
 #include "ui/screens/LoginComponent.h"
 
-#include "app/LoginState.h"
-#include "app/RememberedLogin.h"
-#include "app/SettingsFiles.h"
+#include "services/LoginState.h"
+#include "services/RememberedLogin.h"
+#include "services/SettingsFiles.h"
 #include "tasks/ConnectionThread.h"
 #include "tasks/LoginThread.h"
 #include "ui/screens/BackAndQuit.h"

@@ -1,6 +1,6 @@
 #include "ui/screens/ProductStatusComponent.h"
 
-#include "app/ProgramQuit.h"
+#include "services/ProgramQuit.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
 #include "tasks/DownloadThread.h"

@@ -1,6 +1,6 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
-#include "app/LoginState.h"
+#include "services/LoginState.h"
 #include "catalogue/ProductCatalogue.h"
 #include "resources/ResourceArchive.h"
 #include "ui/screens/AutoUpdateComponent.h"

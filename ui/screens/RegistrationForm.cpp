@@ -1,7 +1,7 @@
 #include "ui/screens/RegistrationForm.h"
 
-#include "app/InfoAlert.h"
-#include "app/ProgramQuit.h"
+#include "services/InfoAlert.h"
+#include "services/ProgramQuit.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "ui/widgets/ProgramFonts.h"

@@ -1,6 +1,6 @@
 #include "ui/screens/SRegisterComponent2.h"
 
-#include "app/InfoAlert.h"
+#include "services/InfoAlert.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "ui/screens/RegistrationForm.h"

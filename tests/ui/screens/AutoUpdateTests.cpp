@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/KestruneMainWindow.h"
-#include "app/ProgramValues.h"
-#include "app/SettingsFiles.h"
+#include "services/ProgramValues.h"
+#include "services/SettingsFiles.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/LoginState.h"
-#include "app/RememberedLogin.h"
-#include "app/SettingsFiles.h"
+#include "services/LoginState.h"
+#include "services/RememberedLogin.h"
+#include "services/SettingsFiles.h"
 #include "catalogue/ProductCatalogue.h"
 #include "localisation/Languages.h"
 #include "platform/PrivateFile.h"

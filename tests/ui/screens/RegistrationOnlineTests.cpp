@@ -2,7 +2,7 @@
 
 #include "../widgets/WidgetTestSupport.h"
 #include "RegistrationTestSupport.h"
-#include "app/LoginState.h"
+#include "services/LoginState.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
 #include "support/ServerFixture.h"

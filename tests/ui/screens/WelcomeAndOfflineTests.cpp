@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/SettingsFiles.h"
+#include "services/SettingsFiles.h"
 #include "catalogue/ProductCatalogue.h"
 #include "localisation/Languages.h"
 #include "support/ModalDriver.h"

@@ -1,4 +1,4 @@
-#include "app/LoginState.h"
+#include "services/LoginState.h"
 
 bool loggedIn = false;
 juce::String currentUserEmail;

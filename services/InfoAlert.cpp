@@ -1,4 +1,4 @@
-#include "app/InfoAlert.h"
+#include "services/InfoAlert.h"
 
 void InfoAlert::show (const juce::String& titleKey, const juce::String& messageKey, const juce::String& buttonKey)
 {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/RememberedLogin.h"
-#include "app/SettingsFiles.h"
+#include "services/RememberedLogin.h"
+#include "services/SettingsFiles.h"
 #include "platform/PrivateFile.h"
 #include "support/TestEnvironment.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ProgramQuit.h"
+#include "services/ProgramQuit.h"
 #include "support/TestEnvironment.h"
 
 #include <juce_events/juce_events.h>

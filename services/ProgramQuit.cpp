@@ -1,4 +1,4 @@
-#include "app/ProgramQuit.h"
+#include "services/ProgramQuit.h"
 
 #include <juce_events/juce_events.h>
 

@@ -1,4 +1,4 @@
-#include "platform/UnicodeText.h"
+#include "readers/UnicodeText.h"
 
 bool UnicodeText::isStrictUtf8 (const void* data, size_t numBytes) noexcept
 {

@@ -1,4 +1,4 @@
-#include "catalogue/NumberText.h"
+#include "readers/NumberText.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 
 #include "platform/PlatformFiles.h"
-#include "platform/UnicodeText.h"
+#include "readers/UnicodeText.h"
 
 #include <expat.h>
 
@@ -371,9 +371,9 @@ std::unique_ptr<juce::XmlElement> XmlReading::parse (const void* data, size_t nu
     if (bytes == nullptr || numBytes == 0 || numBytes > (size_t) INT_MAX)
         return {};
 
-    // Server replies were read as the framework reads a text stream, which honours a UTF-16
-    // byte-order mark. Without one a document is UTF-8: expat would also take the zero bytes of
-    // a "<" in UTF-16 or UTF-32 for their mark, and no document of ours holds a zero byte.
+    // A UTF-16 byte-order mark is honoured. Without one a document is UTF-8: expat would also
+    // take the zero bytes of a "<" in UTF-16 or UTF-32 for their mark, and no document of ours
+    // holds a zero byte.
     const bool utf16 = startsWithUtf16Mark (bytes, numBytes);
 
     if (! utf16 && std::memchr (bytes, 0, numBytes) != nullptr)

@@ -1,6 +1,6 @@
-#include "app/SettingsFiles.h"
+#include "services/SettingsFiles.h"
 
-#include "platform/XmlReading.h"
+#include "readers/XmlReading.h"
 #include "platform/PrivateFile.h"
 
 juce::String SettingsFiles::getSettingsFolderPath()

@@ -1,8 +1,8 @@
-#include "app/RememberedLogin.h"
+#include "services/RememberedLogin.h"
 
-#include "app/SettingsFiles.h"
-#include "platform/UnicodeText.h"
-#include "platform/XmlReading.h"
+#include "services/SettingsFiles.h"
+#include "readers/UnicodeText.h"
+#include "readers/XmlReading.h"
 
 juce::uint32 reverseByteBits (juce::uint32 value) noexcept
 {

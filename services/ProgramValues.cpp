@@ -1,4 +1,4 @@
-#include "app/ProgramValues.h"
+#include "services/ProgramValues.h"
 
 extern const unsigned char eulaTextData[];
 extern const std::size_t eulaTextDataSize;
