@@ -95,9 +95,10 @@ running() { # pid: alive and not a zombie
 }
 
 # True when the program has ended, cleanly, within 2 s from now (nothing is sent to it meanwhile).
-ended_within_2s() { # description
-    local status
-    for _ in $(seq 20); do
+# A window whose title matches the pattern, shown while the program runs, is a failure.
+ended_within_2s() { # description [title pattern]
+    local status seen="" end=$(($(date +%s%N) + 2000000000))
+    while :; do
         if ! running "$manager"; then
             wait "$manager"
             status=$?
@@ -106,9 +107,14 @@ ended_within_2s() { # description
             grep -E "Sanitizer|runtime error" "$work/manager.log" && fail "$1: a checking build's report"
             return 0
         fi
+        if [ -n "${2:-}" ] && [ -z "$seen" ] && shown_window "$2" >/dev/null; then
+            seen=1
+            shot "unwanted-window-$scenario"
+            fail "$1: a window \"$2\" showed"
+        fi
+        [ "$(date +%s%N)" -lt "$end" ] || return 1
         sleep 0.1
     done
-    return 1
 }
 
 # Where a window's button is: the buttons of an alert sit centred near its bottom.
@@ -134,13 +140,13 @@ press_button() { # window first|second|only
 }
 
 # The measured step: one click on the button of a shown window, then no input at all; the program
-# must have ended within 2 s.
-click_then_ended() { # window first|second|only description
+# must have ended within 2 s, showing no window whose title matches the pattern meanwhile.
+click_then_ended() { # window first|second|only description [title pattern]
     local point
     point=$(button_point "$1" "$2")
     # shellcheck disable=SC2086
     xdotool mousemove $point click 1
-    ended_within_2s "$3" && return 0
+    ended_within_2s "$3" "${4:-}" && return 0
     shot "still-running-$scenario"
     fail "$3: still running 2 s after the click, with no further input"
     stop_manager
@@ -191,8 +197,7 @@ cancel_download() {
     offer_install || { stop_manager; return; }
     local task
     task=$(wait_for_shown_window "Downloading Update...") || { fail "no task window"; stop_manager; return; }
-    click_then_ended "$task" only "Cancel during the download"
-    shown_window "Download (failed|Complete)" >/dev/null && fail "a box after Cancel"
+    click_then_ended "$task" only "Cancel during the download" "Download (failed|Complete)"
 }
 
 required_exit() {

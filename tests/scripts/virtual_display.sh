@@ -105,18 +105,32 @@ start_window_manager() {
     for attempt in 1 2 3; do
         DISPLAY="$display" openbox --sm-disable >"$log" 2>&1 &
         window_manager=$!
-        for _ in $(seq 300); do
-            if xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id # 0x"; then
-                rm -f "$log"
-                return 0
-            fi
-            kill -0 "$window_manager" 2>/dev/null || break
-            sleep 0.1
-        done
+        if ! poll window_manager_settled; then
+            # Alive but not managing the display: a second one beside it would fight it for it.
+            echo "FAIL: openbox did not manage $display within $wait_seconds s: $(tail -3 "$log")"
+            kill "$window_manager" 2>/dev/null
+            rm -f "$log"
+            exit 1
+        fi
+        if window_manager_manages; then
+            rm -f "$log"
+            return 0
+        fi
+        wait "$window_manager" 2>/dev/null
         echo "openbox ended at start (attempt $attempt): $(tail -3 "$log")"
     done
+    rm -f "$log"
     echo "FAIL: no window manager on $display"
     exit 1
+}
+
+window_manager_manages() {
+    xprop -display "$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id # 0x"
+}
+
+# True once the window manager manages the display or has ended.
+window_manager_settled() {
+    window_manager_manages || ! kill -0 "$window_manager" 2>/dev/null
 }
 
 # Prints the title of the window in front of all others on $DISPLAY: the last top-level window of
