@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "localisation/Languages.h"
+#include "support/DrawnText.h"
 #include "ui/screens/ForgottenPasswordComponent.h"
 #include "ui/screens/LoginComponent.h"
 #include "ui/screens/OfflineComponent.h"
@@ -8,6 +9,7 @@
 #include "ui/screens/SRegisterComponent2.h"
 #include "ui/widgets/BulkButtonBar.h"
 #include "ui/widgets/PicAndTextButton.h"
+#include "ui/widgets/ProgramLookAndFeel.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -16,64 +18,77 @@
 
 // Captions are one line in a box of fixed size: in either language each must fit that box at the
 // font its widget draws with, or the widget cuts it ("Actualizar t..."), wraps it in smaller type
-// or squeezes it.
+// or squeezes it. What each widget draws is recorded glyph by glyph as its paint code runs.
 namespace
 {
 struct Caption
 {
     juce::String text;
-    float width = 0;         // what the text needs on one line at the widget's font
-    float room = 0;          // what the widget's paint code gives it
-    bool squeezable = false; // drawn as fitted text: a line a little too long is squeezed, not cut
+    juce::String problem; // empty when the caption is drawn whole, on one line, at its font
 };
 
 // A fitted line squeezed by a few percent looks no different (the English remember toggle is
 // drawn at 96 % of its width); a wider squeeze is seen.
 constexpr float unseenSqueeze = 0.95f;
 
-bool fits (const Caption& caption)
+// What the glyphs, drawn for the text, show of it: the whole text on one line, at the height and
+// scale it is drawn at when it has all the room it needs.
+juce::String judge (const std::vector<DrawnText::Glyph>& drawn, const std::vector<DrawnText::Glyph>& roomy)
 {
-    return caption.width * (caption.squeezable ? unseenSqueeze : 1.0f) <= caption.room;
+    if (drawn.empty() || roomy.empty())
+        return "nothing drawn";
+
+    juce::Array<int> drawnNumbers, roomyNumbers;
+    for (auto& glyph : drawn)
+        drawnNumbers.add (glyph.number);
+    for (auto& glyph : roomy)
+        roomyNumbers.add (glyph.number);
+
+    if (drawnNumbers != roomyNumbers)
+        return "cut: " + juce::String (drawn.size()) + " glyphs drawn of " + juce::String (roomy.size());
+
+    if (DrawnText::countLines (drawn) != 1)
+        return "wrapped onto " + juce::String (DrawnText::countLines (drawn)) + " lines";
+
+    if (std::abs (drawn.front().font.getHeight() - roomy.front().font.getHeight()) > 0.01f)
+        return "drawn at " + juce::String (drawn.front().font.getHeight()) + " high instead of "
+               + juce::String (roomy.front().font.getHeight());
+
+    if (DrawnText::narrowestScale (drawn) < unseenSqueeze * DrawnText::narrowestScale (roomy))
+        return "squeezed to " + juce::String (DrawnText::narrowestScale (drawn), 2);
+
+    return {};
 }
 
-// PicAndTextButton::paintButton, normal and pressed.
+// A widget's caption as drawn at the widget's size, against the same widget widened until its
+// caption has room to spare.
+Caption widgetCaption (juce::Component& widget, const juce::String& text)
+{
+    const auto drawn = DrawnText::of (widget).glyphs();
+    const auto bounds = widget.getBounds();
+    widget.setSize (bounds.getWidth() * 4 + 400, bounds.getHeight());
+    const auto roomy = DrawnText::of (widget).glyphs();
+    widget.setBounds (bounds);
+    return { text, judge (drawn, roomy) };
+}
+
+Caption buttonCaption (juce::Button& button)
+{
+    return widgetCaption (button, button.getButtonText());
+}
+
+Caption labelCaption (juce::Label& label)
+{
+    return widgetCaption (label, label.getText());
+}
+
+// PicAndTextButton::paintButton, normal and pressed, with the font and box the button exposes.
 Caption barCaption (juce::Button& button, bool pressed)
 {
     auto text = button.getButtonText();
-    return { text, PicAndTextButton::getCaptionFont (pressed).getStringWidthFloat (text),
-             (float) PicAndTextButton::getCaptionArea (pressed).getWidth() };
-}
-
-// The framework's LookAndFeel_V4::drawToggleButton: at most 15 high, after the tick box.
-Caption toggleCaption (juce::Button& toggle)
-{
-    auto fontSize = juce::jmin (15.0f, (float) toggle.getHeight() * 0.75f);
-    auto area = toggle.getLocalBounds().withTrimmedLeft (juce::roundToInt (fontSize * 1.1f) + 10).withTrimmedRight (2);
-    auto text = toggle.getButtonText();
-    return { text, juce::Font (fontSize).getStringWidthFloat (text.trim()), (float) area.getWidth(), true };
-}
-
-// The framework's LookAndFeel_V2::drawButtonText (kept by V4): inset on each side by the
-// smaller of the rounded corner and six tenths of the font height.
-Caption textButtonCaption (juce::Button& button)
-{
-    auto& textButton = dynamic_cast<juce::TextButton&> (button);
-    auto font = textButton.getLookAndFeel().getTextButtonFont (textButton, textButton.getHeight());
-    auto cornerSize = juce::jmin (textButton.getHeight(), textButton.getWidth()) / 2;
-    auto fontHeight = juce::roundToInt (font.getHeight() * 0.6f);
-    auto leftIndent = juce::jmin (fontHeight, 2 + cornerSize / (textButton.isConnectedOnLeft() ? 4 : 2));
-    auto rightIndent = juce::jmin (fontHeight, 2 + cornerSize / (textButton.isConnectedOnRight() ? 4 : 2));
-    auto text = textButton.getButtonText();
-    return { text, font.getStringWidthFloat (text.trim()), (float) (textButton.getWidth() - leftIndent - rightIndent), true };
-}
-
-// The framework's LookAndFeel_V2::drawLabel: inside the border, as many lines as the height holds.
-Caption labelCaption (juce::Label& label)
-{
-    auto& lf = label.getLookAndFeel();
-    auto font = lf.getLabelFont (label);
-    auto area = lf.getLabelBorderSize (label).subtractedFrom (label.getLocalBounds());
-    return { label.getText(), font.getStringWidthFloat (label.getText().trim()), (float) area.getWidth(), true };
+    auto width = PicAndTextButton::getCaptionFont (pressed).getStringWidthFloat (text);
+    auto room = (float) PicAndTextButton::getCaptionArea (pressed).getWidth();
+    return { text, width <= room ? juce::String() : "needs " + juce::String (width) + " pixels, has " + juce::String (room) };
 }
 
 // The labels of the page whose box holds one line of their font.
@@ -89,45 +104,37 @@ std::vector<juce::Label*> oneLineLabels (juce::Component& page)
     return labels;
 }
 
-// The framework's AlertWindow::updateLayout lays the title out with the message in balanced
-// lines; the title fits when it takes one line there. Room is the title's own width when it does
-// and nothing when it wraps.
-Caption alertTitle (const char* titleKey, const char* messageKey)
+// The title of a prompt made as the update check makes it: drawn whole on one line in the
+// title's font.
+Caption alertTitle (const char* titleKey, const char* messageKey, const char* secondButtonKey)
 {
-    auto title = TRANS (titleKey), message = TRANS (messageKey);
-    juce::AlertWindow window (title, message, juce::MessageBoxIconType::InfoIcon);
-    auto& lf = window.getLookAndFeel();
-    auto messageFont = lf.getAlertWindowMessageFont();
-    auto titleFont = lf.getAlertWindowTitleFont();
+    const auto title = TRANS (titleKey);
+    std::unique_ptr<juce::AlertWindow> window (juce::LookAndFeel::getDefaultLookAndFeel().createAlertWindow (
+        title, TRANS (messageKey), TRANS ("BUT_INSTALL"), TRANS (secondButtonKey), {}, juce::MessageBoxIconType::InfoIcon, 2, nullptr));
 
-    auto widest = juce::jmax (messageFont.getStringWidth (message), messageFont.getStringWidth (title));
-    auto sw = (int) std::sqrt (messageFont.getHeight() * (float) widest);
-    auto w = juce::jmin (300 + sw * 2, (int) ((float) window.getParentWidth() * 0.7f));
+    const auto titleFont = window->getLookAndFeel().getAlertWindowTitleFont();
+    const auto drawn = DrawnText::of (*window).glyphsIn (titleFont);
 
-    juce::AttributedString text;
-    text.append (title, titleFont);
-    text.append ("\n\n" + message, messageFont);
-    text.setJustification (juce::Justification::topLeft);
+    // The title's glyphs as the font lays it out; spaces are laid out but not drawn.
+    juce::Array<int> numbers;
+    juce::Array<float> offsets;
+    titleFont.getGlyphPositions (title, numbers, offsets);
+    std::vector<DrawnText::Glyph> expected;
 
-    juce::TextLayout layout;
-    layout.createLayoutWithBalancedLineLengths (text, (float) w);
+    for (int i = 0; i < numbers.size(); ++i)
+        if (! juce::CharacterFunctions::isWhitespace (title[i]))
+            expected.push_back ({ numbers[i], titleFont, {} });
 
-    int titleLines = 0;
-    for (int i = 0; i < layout.getNumLines(); ++i)
-    {
-        bool holdsTitle = false;
-        for (auto* run : layout.getLine (i).runs)
-            holdsTitle = holdsTitle || (run->font == titleFont && ! run->glyphs.isEmpty());
-        titleLines += holdsTitle ? 1 : 0;
-    }
-
-    auto width = titleFont.getStringWidthFloat (title);
-    return { title, width, titleLines == 1 ? width : 0.0f };
+    return { title, judge (drawn, expected) };
 }
 } // namespace
 
 TEST (Captions, FitTheirBoxesInBothLanguages)
 {
+    // Drawn as the program draws them, with its default look-and-feel.
+    ProgramLookAndFeel lookAndFeel;
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
+
     for (int language = 0; language < numLanguages; ++language)
     {
         setLanguage (language);
@@ -154,14 +161,14 @@ TEST (Captions, FitTheirBoxesInBothLanguages)
             { "update all, pressed", barCaption (*bar.getButton (4), true) },
             { "uninstall all", barCaption (*bar.getButton (5), false) },
             { "uninstall all, pressed", barCaption (*bar.getButton (5), true) },
-            { "remember toggle", toggleCaption (login.getRememberToggle()) },
-            { "forgotten-password link", textButtonCaption (login.getForgottenPasswordButton()) },
-            { "login button", textButtonCaption (login.getLoginButton()) },
-            { "reset-password button", textButtonCaption (forgotten.getRequestButton()) },
-            { "retry button", textButtonCaption (offline.getRetryButton()) },
-            { "continue-offline button", textButtonCaption (offline.getContinueButton()) },
-            { "optional update prompt", alertTitle ("MSG_PLUGIN_MANAGER_UPDATE_AVAILABLE", "MSG_PLUGIN_MANAGER_UPDATE_AVAILABLE_TEXT") },
-            { "required update prompt", alertTitle ("MSG_PLUGIN_MANAGER_UPDATE_REQUIRED", "MSG_PLUGIN_MANAGER_UPDATE_REQUIRED_TEXT") },
+            { "remember toggle", buttonCaption (login.getRememberToggle()) },
+            { "forgotten-password link", buttonCaption (login.getForgottenPasswordButton()) },
+            { "login button", buttonCaption (login.getLoginButton()) },
+            { "reset-password button", buttonCaption (forgotten.getRequestButton()) },
+            { "retry button", buttonCaption (offline.getRetryButton()) },
+            { "continue-offline button", buttonCaption (offline.getContinueButton()) },
+            { "optional update prompt", alertTitle ("MSG_PLUGIN_MANAGER_UPDATE_AVAILABLE", "MSG_PLUGIN_MANAGER_UPDATE_AVAILABLE_TEXT", "BUT_SKIP") },
+            { "required update prompt", alertTitle ("MSG_PLUGIN_MANAGER_UPDATE_REQUIRED", "MSG_PLUGIN_MANAGER_UPDATE_REQUIRED_TEXT", "BUT_EXIT") },
         };
 
         for (auto* page : std::initializer_list<juce::Component*>{ &login, &forgotten, &accountPage, &personalPage })
@@ -171,10 +178,10 @@ TEST (Captions, FitTheirBoxesInBothLanguages)
         for (auto& [where, caption] : captions)
         {
             EXPECT_TRUE (caption.text.isNotEmpty()) << where;
-            EXPECT_TRUE (fits (caption)) << where << ": \"" << caption.text << "\" needs " << caption.width
-                                         << " pixels, has " << caption.room;
+            EXPECT_TRUE (caption.problem.isEmpty()) << where << ": \"" << caption.text << "\" " << caption.problem;
         }
     }
 
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     setLanguage (0);
 }
