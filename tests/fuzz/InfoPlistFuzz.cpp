@@ -1,16 +1,16 @@
 #include "catalogue/InstalledBundles.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFile.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <unistd.h>
 
 // A bundle's Contents/Info.plist: the bytes are written to a file of this process and read.
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    static const juce::File file (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                      .getChildFile ("quorvelan_fuzz_plist_" + juce::String ((int) ::getpid())));
+    static const ScratchFile scratch ("quorvelan_fuzz_plist_");
+    const auto& file = scratch.get();
 
     if (size == 0)
         file.replaceWithText ({});

@@ -1,14 +1,14 @@
 #include "services/RememberedLogin.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/ScratchFile.h"
 
 #include <cstdint>
-#include <unistd.h>
 
 // The login file as it lies on disk: the bytes are written to a file of this process and read.
 extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t size)
 {
-    static const juce::File file (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                                      .getChildFile ("quorvelan_fuzz_login_" + juce::String ((int) ::getpid())));
+    static const ScratchFile scratch ("quorvelan_fuzz_login_");
+    const auto& file = scratch.get();
 
     FUZZ_CHECK (file.replaceWithData (data, size) || size == 0);
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the hand-made seeds of the unpacker fuzz target: archives whose names and link targets
-are taken byte for byte (not valid UTF-8, links that lead out through other links)."""
+are taken byte for byte (not valid UTF-8, links that lead out through other links or to a place
+that does not exist)."""
 import os, struct, sys, zlib
 
 def write_zip(path, entries):
@@ -30,6 +31,7 @@ seeds = {
     "link-to-root-through-dots": [plist, (b"Fuzz.vst/Contents/M", b".", True),
                                   (b"Fuzz.vst/Contents/Root", b"M/M/M/M/M/M/M/M/../../../../../../../../..", True)],
     "entry-through-link-up": [plist, (b"Fuzz.vst/L", b"..", True), (b"Fuzz.vst/L/escaped", b"x", False)],
+    "dangling-link-out": [plist, (b"Fuzz.vst/Contents/L", b"../../x", True)],
 }
 folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus", "unpacker")
 for name, entries in seeds.items():

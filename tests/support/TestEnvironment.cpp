@@ -6,13 +6,37 @@
 #include <juce_events/juce_events.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace TestEnvironment
 {
+namespace
+{
+    // The homes this process made, removed when it ends.
+    struct FreshHomes
+    {
+        ~FreshHomes()
+        {
+            for (const auto& path : paths)
+            {
+                std::error_code ignored;
+                std::filesystem::remove_all (path, ignored);
+            }
+        }
+
+        std::vector<std::string> paths;
+    };
+} // namespace
+
 juce::File useFreshHome()
 {
+    static FreshHomes made;
     auto home = juce::File::createTempFile ("quorvelan-home");
     home.createDirectory();
+    made.paths.push_back (home.getFullPathName().toStdString());
     setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
     unsetenv ("XDG_CONFIG_HOME");
     return home;

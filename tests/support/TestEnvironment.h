@@ -7,7 +7,8 @@
 namespace TestEnvironment
 {
 // Points HOME at a new empty temporary folder (and clears XDG_CONFIG_HOME), so the settings
-// folder is "<that folder>/.config/Quorvelan/". Returns the folder.
+// folder is "<that folder>/.config/Quorvelan/". Returns the folder; it is removed when the
+// process ends.
 juce::File useFreshHome();
 
 // Sets an environment variable for the life of the object.

@@ -2,6 +2,7 @@
 
 #include "app/KestruneMainWindow.h"
 #include "localisation/Languages.h"
+#include "platform/ProcessRunner.h"
 #include "support/ModalDriver.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
@@ -16,6 +17,9 @@
 #include "ui/screens/TableInstallButton.h"
 #include "ui/screens/TableUninstallButton.h"
 #include "ui/widgets/PluginManagerAlertWindow.h"
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace StatusScreenFixtures;
 
@@ -104,16 +108,22 @@ class OwnDisplay
 public:
     OwnDisplay()
     {
-        if (! server.start (juce::StringArray{ "Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp" },
-                            juce::ChildProcess::wantStdOut))
+        int input = -1, output = -1;
+        serverId = ProcessRunner::startWithPipes ({ "/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp" },
+                                                  input, output);
+
+        if (serverId < 0)
             return;
 
         // Xvfb writes the display number once it accepts connections.
         juce::String number;
         char c = 0;
 
-        while (server.isRunning() && server.readProcessOutput (&c, 1) == 1 && c != '\n')
+        while (::read (output, &c, 1) == 1 && c != '\n')
             number << c;
+
+        ::close (input);
+        ::close (output);
 
         if (number.containsOnly ("0123456789") && number.isNotEmpty())
             display = std::make_unique<TestEnvironment::ScopedEnvironmentVariable> ("DISPLAY", (":" + number).toRawUTF8());
@@ -122,13 +132,16 @@ public:
     ~OwnDisplay()
     {
         display.reset();
-        server.kill();
+
+        // Asked to end rather than killed, it removes its socket from /tmp.
+        if (serverId > 0 && ::kill (serverId, SIGTERM) == 0)
+            ProcessRunner::wait (serverId);
     }
 
     bool isReady() const noexcept { return display != nullptr; }
 
 private:
-    juce::ChildProcess server;
+    int serverId = -1;
     std::unique_ptr<TestEnvironment::ScopedEnvironmentVariable> display;
 };
 
