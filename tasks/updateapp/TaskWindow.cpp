@@ -104,7 +104,9 @@ void TaskWindow::threadComplete (bool userPressedCancel)
 
 bool TaskWindow::download()
 {
-    setProgress (0.0);
+    // The bar's one source: the mirror copies this value into the window.
+    auto& barValue = *barProgress.getValuePointer();
+    barValue = 0.0;
     downloadUrl = downloadUrl.replace (" ", "%20");
 
     // No time-out: a stalled server is left by "Cancel", which aborts the read under way.
@@ -155,7 +157,7 @@ bool TaskWindow::download()
         done += numRead;
 
         if (total > 0)
-            setProgress ((double) done / (double) total);
+            barValue = (double) done / (double) total;
     }
 
     if (threadShouldExit())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tasks/ProgressMirror.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -55,6 +57,7 @@ private:
     bool download();
 
     std::function<void()> launcher;
+    ProgressMirror barProgress{ *this };
     juce::String statusText;
     juce::CriticalSection statusLock;
     std::atomic<Outcome> outcome{ Outcome::notRun };

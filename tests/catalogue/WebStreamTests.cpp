@@ -6,6 +6,8 @@
 #include "catalogue/WebReader.h"
 #include "support/RawHttpServer.h"
 
+#include <atomic>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -193,7 +195,7 @@ TEST (CurlWebStream, RefusedConnectionsFailAndCancelEndsAReadAtOnce)
     for (auto stopsAfterFirstBytes : { false, true })
     {
         RawHttpServer server;
-        server.answerWith (stopsAfterFirstBytes ? "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\nfirst bytes" : "", true);
+        server.answerAndStall (stopsAfterFirstBytes ? "HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\nfirst bytes" : "");
 
         Reader reader (ServerRequest::makeUrl ("http://127.0.0.1:" + juce::String (server.getPort()) + "/plugrepo/a.zip"));
         reader.startThread();
@@ -215,6 +217,9 @@ TEST (CurlWebStream, RefusedConnectionsFailAndCancelEndsAReadAtOnce)
 
 TEST (WebReader, EveryReaderSeesABrokenTransferAndNoRedirectLeavesOurSchemes)
 {
+    // Set once a reader that reads its WebReader itself has connected: only then do its replies
+    // end, so a cut always comes after the reader was handed the first bytes.
+    std::atomic<bool> readerConnected{ false };
     RawHttpServer server, elsewhere;
     ConnectionRecorder otherScheme;
     useServerOriginForTests (server.getOrigin());
@@ -226,34 +231,53 @@ TEST (WebReader, EveryReaderSeesABrokenTransferAndNoRedirectLeavesOurSchemes)
     const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
     elsewhere.answerWith (ok + "Content-Length: 5\r\n\r\nmoved");
 
+    // Several times the readers' buffers and curl's, so every reader takes it in pieces.
+    std::string large (600000, ' ');
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = (char) ('a' + (i * 7) % 26);
+
     auto redirectTo = [] (const juce::String& location)
     {
         return "HTTP/1.1 302 Found\r\nLocation: " + location.toStdString() + "\r\nContent-Length: 0\r\n\r\n";
     };
 
-    // (case, reply, the body when it arrives whole; null when every reader must see a failure)
-    std::vector<std::tuple<juce::String, std::string, const char*>> cases{
-        { "length, whole", ok + "Content-Length: 7\r\n\r\n" + payload, "payload" },
-        { "length, cut short", ok + "Content-Length: 20\r\n\r\n" + payload, nullptr },
-        { "chunked, whole", chunked + makeChunkedBody (payload, 3, true), "payload" },
-        { "chunked, cut before its last chunk", chunked + makeChunkedBody (payload, 3, false), nullptr },
-        { "chunked, cut inside a chunk", chunked + "5\r\npay", nullptr },
-        { "ended by closing", ok + "Connection: close\r\n\r\n" + payload, "payload" },
+    using Ending = RawHttpServer::Ending;
+
+    struct Case
+    {
+        juce::String label;
+        std::string reply;
+        std::optional<std::string> wholeBody; // none when every reader must see a failure
+        Ending ending = Ending::close;
+    };
+
+    std::vector<Case> cases{
+        { "length, whole", ok + "Content-Length: 7\r\n\r\n" + payload, payload },
+        { "length, cut short", ok + "Content-Length: 20\r\n\r\n" + payload, {} },
+        { "chunked, whole", chunked + makeChunkedBody (payload, 3, true), payload },
+        { "chunked, cut before its last chunk", chunked + makeChunkedBody (payload, 3, false), {} },
+        { "chunked, cut inside a chunk", chunked + "5\r\npay", {} },
+        { "ended by closing", ok + "Connection: close\r\n\r\n" + payload, payload },
+        { "large, length, cut short", ok + "Content-Length: " + std::to_string (large.size() + 1) + "\r\n\r\n" + large, {} },
+        { "large, chunked, cut before its last chunk", chunked + makeChunkedBody (large, 50000, false), {} },
+        // Without a length only the way the connection ends tells a whole reply from a cut one.
+        { "large, ended by closing", ok + "Connection: close\r\n\r\n" + large, large },
+        { "large, ended by a reset", ok + "Connection: close\r\n\r\n" + large, {}, Ending::reset },
         { "redirect to http", redirectTo (elsewhere.getOrigin() + "/b"), "moved" },
     };
 
     for (auto* scheme : { "ftp", "FTP", "ftps", "dict", "gopher", "telnet", "imap", "pop3", "smtp", "ldap", "rtsp", "mqtt", "smb", "scp", "sftp" })
     {
         const auto location = juce::String (scheme) + "://127.0.0.1:" + juce::String (otherScheme.getPort()) + "/a";
-        cases.emplace_back ("redirect to " + location, redirectTo (location), nullptr);
+        cases.push_back ({ "redirect to " + location, redirectTo (location), {} });
     }
 
-    for (auto& [label, reply, wholeBody] : cases)
+    for (auto& [label, reply, wholeBody, ending] : cases)
     {
         SCOPED_TRACE (label);
-        server.answerWith (reply);
-        const bool whole = wholeBody != nullptr;
-        const std::string expected = whole ? wholeBody : "";
+        server.answerWith (reply, ending);
+        const bool whole = wholeBody.has_value();
+        const std::string expected = whole ? *wholeBody : "";
 
         juce::MemoryBlock bytes;
         EXPECT_EQ (ServerRequest ("GET_VERSION").readBytes (bytes), whole);
@@ -267,27 +291,49 @@ TEST (WebReader, EveryReaderSeesABrokenTransferAndNoRedirectLeavesOurSchemes)
             EXPECT_EQ (replied, whole);
         }
 
-        // As the download loops read: blocks until a read gives nothing, then ask how it ended.
-        WebReader reader (ServerRequest::makeUrl (server.getOrigin() + "/plugrepo/a.zip"), false, nullptr, 5000);
-        std::string received;
-
-        if (reader.connect())
+        // As the download loops read (blocks until a read gives nothing, then ask how it ended),
+        // and as readAll does.
+        for (auto byBlocks : { true, false })
         {
-            char block[1024];
+            SCOPED_TRACE (byBlocks ? "by blocks" : "readAll");
+            readerConnected = false;
+            server.answerWith (reply, ending, [&readerConnected]
+                               { return readerConnected.load(); });
 
-            for (auto n = reader.read (block, sizeof (block)); n > 0; n = reader.read (block, sizeof (block)))
-                received.append (block, (size_t) n);
+            WebReader reader (ServerRequest::makeUrl (server.getOrigin() + "/plugrepo/a.zip"), false, nullptr, 5000);
+            const bool connected = reader.connect();
+            readerConnected = connected;
+            std::string received;
+            bool arrivedWhole = false;
 
-            EXPECT_TRUE (reader.isExhausted());
+            if (connected && byBlocks)
+            {
+                char block[1024];
+
+                for (auto n = reader.read (block, sizeof (block)); n > 0; n = reader.read (block, sizeof (block)))
+                    received.append (block, (size_t) n);
+
+                EXPECT_TRUE (reader.isExhausted());
+                arrivedWhole = ! reader.hasFailed();
+            }
+            else if (connected)
+            {
+                juce::MemoryBlock all;
+                arrivedWhole = reader.readAll (all, ServerRequest::maxReplyBytes);
+                received.assign (static_cast<const char*> (all.getData()), all.getSize());
+            }
+
+            // Only a redirect we do not follow leaves no reply to connect to.
+            EXPECT_EQ (connected, whole || ! label.startsWith ("redirect"));
+            EXPECT_EQ (arrivedWhole, whole);
+            EXPECT_EQ (reader.hasFailed(), ! whole);
+
+            if (whole || ! byBlocks)
+                EXPECT_TRUE (received == expected) << received.size() << " bytes read of " << expected.size();
         }
-
-        EXPECT_EQ (reader.hasFailed(), ! whole);
-
-        if (whole)
-            EXPECT_EQ (received, expected);
     }
 
-    EXPECT_EQ (otherScheme.getConnectionCount(), 0) << "a redirect led to another scheme";
+    EXPECT_EQ (otherScheme.stopAndCountConnections(), 0) << "a redirect led to another scheme";
     ServerRequest::setMessageThreadTimeoutMs (previousTimeout);
 
     // An https address is never redirected to plain http; an http one may go on to https.

@@ -2,12 +2,14 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
 // A server on a free loopback port of its own that keeps the raw bytes of each request it
-// receives and answers with exactly the reply bytes it was given, then closes; with stall set it
-// keeps the connection open, silent, instead. A reply without an end (a cut body) is sent as it is.
+// receives and answers with exactly the reply bytes it was given, then ends the connection. A
+// reply without an end (a cut body) is sent as it is.
 class RawHttpServer final : private juce::Thread
 {
 public:
@@ -17,7 +19,19 @@ public:
     int getPort() const { return listener.getBoundPort(); }
     juce::String getOrigin() const { return "http://127.0.0.1:" + juce::String (getPort()); }
 
-    void answerWith (const std::string& replyBytes, bool stallAfterReply = false);
+    enum class Ending
+    {
+        close, // a FIN
+        reset  // a RST and no FIN, once the client has taken in every byte sent
+    };
+
+    // With holdUntil given, the connection is kept open and silent after the reply until it
+    // returns true, and only then ended; it ends sooner when the client hangs up.
+    void answerWith (const std::string& replyBytes, Ending ending = Ending::close, std::function<bool()> holdUntil = {});
+
+    // Keeps the connection open and silent after the reply until the client hangs up.
+    void answerAndStall (const std::string& replyBytes);
+
     std::vector<std::string> takeRequests();
 
     juce::WaitableEvent requestReceived;
@@ -27,12 +41,15 @@ private:
 
     // The head up to its blank line, then as many bytes as its Content-length names.
     std::string readRequest (juce::StreamingSocket& connection);
+    void writeAll (juce::StreamingSocket& connection, const std::string& bytes);
+    void reset (juce::StreamingSocket& connection);
 
     juce::StreamingSocket listener;
     juce::CriticalSection lock;
     std::vector<std::string> requests;
     std::string reply;
-    bool stall = false;
+    Ending replyEnding = Ending::close;
+    std::function<bool()> replyHoldUntil;
     char readBuffer[4096];
 };
 
@@ -45,10 +62,16 @@ public:
     ~ConnectionRecorder() override;
 
     int getPort() const { return listener.getBoundPort(); }
-    int getConnectionCount() const { return connections.load(); }
+
+    // Stops listening and counts every connection made so far: those taken and those the kernel
+    // has completed that still wait in the listener's queue.
+    int stopAndCountConnections();
 
 private:
     void run() override;
+
+    // Takes every connection waiting and hangs up on it; how many there were.
+    int hangUpOnWaiting();
 
     juce::StreamingSocket listener;
     std::atomic<int> connections{ 0 };

@@ -250,9 +250,10 @@ TEST (DownloadThread, ArchivesCutShortOrRedirectedAwayAreNotTaken)
     setLanguage (0);
     juce::File (temp()).deleteRecursively();
 
+    // Stored, so the archive is many times the download's blocks and curl's buffer.
     BundleFixtures::ScratchFolder folder;
     const auto archiveFile = folder.getChild ("Alpha.vst.zip");
-    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFile, "Alpha.vst", "2.0", juce::MemoryBlock (5000, true)));
+    ASSERT_TRUE (BundleFixtures::writeBundleArchive (archiveFile, "Alpha.vst", "2.0", juce::MemoryBlock (600000, true), 0));
     juce::MemoryBlock data;
     ASSERT_TRUE (archiveFile.loadFileAsData (data));
     const std::string archive (static_cast<const char*> (data.getData()), data.getSize());
@@ -262,6 +263,7 @@ TEST (DownloadThread, ArchivesCutShortOrRedirectedAwayAreNotTaken)
     ConnectionRecorder otherScheme;
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     const std::string chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    const std::string untilClosed = ok + "Connection: close\r\n\r\n";
     elsewhere.answerWith (ok + "Content-Length: " + length + "\r\n\r\n" + archive);
 
     auto redirectTo = [] (const juce::String& location)
@@ -269,30 +271,39 @@ TEST (DownloadThread, ArchivesCutShortOrRedirectedAwayAreNotTaken)
         return "HTTP/1.1 302 Found\r\nLocation: " + location.toStdString() + "\r\nContent-Length: 0\r\n\r\n";
     };
 
+    // The download makes its archive file once it has connected: a reply ends only then, so the
+    // download is handed its first bytes before any cut.
+    auto downloadConnected = [tempFolder = juce::File (temp())]
+    { return tempFolder.getNumberOfChildFiles (juce::File::findFiles) > 0; };
+
+    using Ending = RawHttpServer::Ending;
+
     // Every byte of the archive arrives in each cut reply: only the transfer tells that it broke.
-    const std::tuple<const char*, std::string, bool> cases[] = {
-        { "length, whole", ok + "Content-Length: " + length + "\r\n\r\n" + archive, true },
-        { "length, cut short", ok + "Content-Length: " + std::to_string (archive.size() + 10) + "\r\n\r\n" + archive, false },
-        { "chunked, whole", chunked + makeChunkedBody (archive, 1000, true), true },
-        { "chunked, cut before its last chunk", chunked + makeChunkedBody (archive, 1000, false), false },
-        { "redirect to http", redirectTo (elsewhere.getOrigin() + "/Alpha.vst.zip"), true },
-        { "redirect to ftp", redirectTo ("ftp://127.0.0.1:" + juce::String (otherScheme.getPort()) + "/a"), false },
+    const std::tuple<const char*, std::string, Ending, bool> cases[] = {
+        { "length, whole", ok + "Content-Length: " + length + "\r\n\r\n" + archive, Ending::close, true },
+        { "length, cut short", ok + "Content-Length: " + std::to_string (archive.size() + 10) + "\r\n\r\n" + archive, Ending::close, false },
+        { "chunked, whole", chunked + makeChunkedBody (archive, 1000, true), Ending::close, true },
+        { "chunked, cut before its last chunk", chunked + makeChunkedBody (archive, 1000, false), Ending::close, false },
+        { "no length, ended by closing", untilClosed + archive, Ending::close, true },
+        { "no length, ended by a reset", untilClosed + archive, Ending::reset, false },
+        { "redirect to http", redirectTo (elsewhere.getOrigin() + "/Alpha.vst.zip"), Ending::close, true },
+        { "redirect to ftp", redirectTo ("ftp://127.0.0.1:" + juce::String (otherScheme.getPort()) + "/a"), Ending::close, false },
     };
 
     ComponentRecord alpha ("Alpha.vst", "VST", "MAC", server.getOrigin() + "/plugrepo/components/MAC/Alpha.vst.zip", true, false);
 
-    for (auto& [label, reply, whole] : cases)
+    for (auto& [label, reply, ending, whole] : cases)
     {
         SCOPED_TRACE (label);
         juce::File (temp()).deleteRecursively();
-        server.answerWith (reply);
+        server.answerWith (reply, ending, downloadConnected);
 
         DownloadThread download ({}, true);
         EXPECT_EQ (download.downloadAndUnpack (alpha), whole);
         EXPECT_EQ (juce::File (temp() + "/Alpha.vst/Contents/Info.plist").existsAsFile(), whole);
     }
 
-    EXPECT_EQ (otherScheme.getConnectionCount(), 0);
+    EXPECT_EQ (otherScheme.stopAndCountConnections(), 0);
 }
 
 TEST_F (InstallOnline, TwoTasksDownloadFirstThenReplaceInOrder)

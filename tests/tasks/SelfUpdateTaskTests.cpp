@@ -205,7 +205,8 @@ TEST_F (SelfUpdateOnline, ArchiveThatDoesNotArriveWholeIsAFailure)
 
 TEST_F (SelfUpdateOnline, BrokenOrRedirectedTransfersAreFailures)
 {
-    serveBundle();
+    // Many times the download's blocks and curl's buffer.
+    serveBundle (600000);
     juce::MemoryBlock data;
     ASSERT_TRUE (servedArchive().loadFileAsData (data));
     const std::string archive (static_cast<const char*> (data.getData()), data.getSize());
@@ -215,12 +216,22 @@ TEST_F (SelfUpdateOnline, BrokenOrRedirectedTransfersAreFailures)
     ConnectionRecorder otherScheme;
     useServerOriginForTests (raw.getOrigin());
 
+    // The download makes its archive file once it has connected: a reply ends only then, so the
+    // download is handed its first bytes before any cut.
+    const auto archiveFile = updateapp::TaskWindow::getArchiveFile();
+    auto downloadConnected = [archiveFile]
+    { return archiveFile.existsAsFile(); };
+
     const std::string ok = "HTTP/1.1 200 OK\r\n";
     const std::string redirect = "HTTP/1.1 302 Found\r\nLocation: ftp://127.0.0.1:" + std::to_string (otherScheme.getPort()) + "/a\r\nContent-Length: 0\r\n\r\n";
+
+    // A length 4 GiB beyond the archive's: its low 32 bits are the archive's length.
+    const auto beyond4GiB = std::to_string ((1LL << 32) + (long long) archive.size());
 
     const std::tuple<const char*, std::string, updateapp::TaskWindow::Outcome> cases[] = {
         { "whole", ok + "Content-Length: " + length + "\r\n\r\n" + archive, updateapp::TaskWindow::Outcome::downloaded },
         { "length, cut short", ok + "Content-Length: " + std::to_string (archive.size() + 10) + "\r\n\r\n" + archive, updateapp::TaskWindow::Outcome::failed },
+        { "length 4 GiB beyond, cut after the archive", ok + "Content-Length: " + beyond4GiB + "\r\n\r\n" + archive, updateapp::TaskWindow::Outcome::failed },
         { "chunked, cut before its last chunk", ok + "Transfer-Encoding: chunked\r\n\r\n" + makeChunkedBody (archive, 1000, false), updateapp::TaskWindow::Outcome::failed },
         { "redirect to ftp", redirect, updateapp::TaskWindow::Outcome::failed },
     };
@@ -228,13 +239,14 @@ TEST_F (SelfUpdateOnline, BrokenOrRedirectedTransfersAreFailures)
     for (auto& [label, reply, expected] : cases)
     {
         SCOPED_TRACE (label);
-        raw.answerWith (reply);
+        archiveFile.deleteFile();
+        raw.answerWith (reply, RawHttpServer::Ending::close, downloadConnected);
         auto run = runUpdate();
         EXPECT_EQ (run.outcome, expected);
         EXPECT_EQ (run.launches, expected == updateapp::TaskWindow::Outcome::downloaded ? 1 : 0);
     }
 
-    EXPECT_EQ (otherScheme.getConnectionCount(), 0);
+    EXPECT_EQ (otherScheme.stopAndCountConnections(), 0);
 }
 
 TEST_F (SelfUpdateOnline, NoServerIsAFailure)
