@@ -160,7 +160,10 @@ wait_until_in_front() {
 start_standin() {
     local root=$1 log=$2
     shift 2
-    "$standin" --port "$port" --root "$root" "$@" >"$log" 2>&1 &
+    # Emptied here, not by the redirection below: that happens in the child, which a first look at
+    # the log could come before, finding the line of the server started before this one.
+    : >"$log"
+    "$standin" --port "$port" --root "$root" "$@" >>"$log" 2>&1 &
     server=$!
     poll standin_listens "$log" && grep -q "^Stand-in server on " "$log"
 }
