@@ -1,11 +1,11 @@
 #include "app/KestruneApplication.h"
 
 #include "app/KestruneMainWindow.h"
+#include "localisation/Languages.h"
+#include "resources/ResourceArchive.h"
 #include "services/ProgramQuit.h"
 #include "services/ProgramValues.h"
 #include "services/SettingsFiles.h"
-#include "localisation/Languages.h"
-#include "resources/ResourceArchive.h"
 
 #include <iostream>
 

@@ -6,11 +6,11 @@
 //   xvfb-run -a ../tests/scripts/in_private_root.sh benchmarks/quorvelan_install_benchmark [--archives 5,20,80] [--large 200] [--runs 3]
 
 #include "BenchmarkRuns.h"
-#include "services/ProgramValues.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/InstallTask.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
+#include "services/ProgramValues.h"
 #include "tasks/DownloadThread.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>

@@ -1,7 +1,7 @@
 #include "catalogue/InstalledBundles.h"
 
-#include "readers/XmlReading.h"
 #include "platform/PlatformFiles.h"
+#include "readers/XmlReading.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -2,11 +2,11 @@
 
 #include "catalogue/BundleIndex.h"
 #include "catalogue/InstallTask.h"
-#include "readers/NumberText.h"
-#include "catalogue/ProductRecord.h"
 #include "catalogue/PluginFolders.h"
+#include "catalogue/ProductRecord.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
+#include "readers/NumberText.h"
 #include "readers/XmlReading.h"
 #include "services/ProgramValues.h"
 

@@ -1,8 +1,8 @@
 #include "catalogue/ServerRequest.h"
 
-#include "services/ProgramValues.h"
 #include "catalogue/WebReader.h"
 #include "readers/XmlReading.h"
+#include "services/ProgramValues.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 #include "catalogue/VersionReply.h"
 
-#include "services/ProgramValues.h"
-#include "readers/NumberText.h"
 #include "catalogue/ReplyEnvelope.h"
+#include "readers/NumberText.h"
 #include "readers/XmlReading.h"
+#include "services/ProgramValues.h"
 
 float VersionReply::readVersion (const juce::String& text)
 {

@@ -1,8 +1,8 @@
 #include "localisation/Languages.h"
 
-#include "services/SettingsFiles.h"
 #include "platform/PlatformLocale.h"
 #include "resources/ResourceArchive.h"
+#include "services/SettingsFiles.h"
 
 const char* const languageCsvFiles[numLanguages] = { "english.csv", "spanish.csv" };
 const char* const languageLocaleIds[numLanguages] = { "en", "es" };

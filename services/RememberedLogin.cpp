@@ -1,8 +1,8 @@
 #include "services/RememberedLogin.h"
 
-#include "services/SettingsFiles.h"
 #include "readers/UnicodeText.h"
 #include "readers/XmlReading.h"
+#include "services/SettingsFiles.h"
 
 juce::uint32 reverseByteBits (juce::uint32 value) noexcept
 {

@@ -1,7 +1,7 @@
 #include "services/SettingsFiles.h"
 
-#include "readers/XmlReading.h"
 #include "platform/PrivateFile.h"
+#include "readers/XmlReading.h"
 
 juce::String SettingsFiles::getSettingsFolderPath()
 {

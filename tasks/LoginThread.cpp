@@ -2,10 +2,10 @@
 
 #include "readers/XmlReading.h"
 
-#include "services/InfoAlert.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
+#include "services/InfoAlert.h"
 #include "tasks/TaskWindow.h"
 
 LoginThread::LoginThread (const juce::String& emailToUse, const juce::String& passwordToUse)

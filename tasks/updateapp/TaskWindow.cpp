@@ -1,10 +1,10 @@
 #include "tasks/updateapp/TaskWindow.h"
 
-#include "services/InfoAlert.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
 #include "platform/SelfUpdateHandOver.h"
+#include "services/InfoAlert.h"
 #include "tasks/TaskWindow.h"
 
 namespace updateapp

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "services/InfoAlert.h"
 #include "app/KestruneMainWindow.h"
-#include "services/SettingsFiles.h"
 #include "localisation/Languages.h"
+#include "services/InfoAlert.h"
+#include "services/SettingsFiles.h"
 #include "support/ModalDriver.h"
 #include "support/OtherXClient.h"
 #include "support/TestEnvironment.h"

@@ -2,9 +2,9 @@
 
 #include "app/KestruneApplication.h"
 #include "app/KestruneMainWindow.h"
+#include "localisation/Languages.h"
 #include "services/ProgramValues.h"
 #include "services/SettingsFiles.h"
-#include "localisation/Languages.h"
 #include "support/ModalDriver.h"
 #include "support/TestEnvironment.h"
 #include "ui/screens/QuorvelanMainComponent.h"

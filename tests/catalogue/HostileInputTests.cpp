@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "services/RememberedLogin.h"
-#include "services/SettingsFiles.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/InstalledBundles.h"
 #include "catalogue/ProductCatalogue.h"
@@ -10,6 +8,8 @@
 #include "catalogue/ServerRequest.h"
 #include "catalogue/VersionReply.h"
 #include "readers/XmlReading.h"
+#include "services/RememberedLogin.h"
+#include "services/SettingsFiles.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
 

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "services/ProgramValues.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/ComponentRecord.h"
 #include "catalogue/InstallTask.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
+#include "services/ProgramValues.h"
 #include "support/TestEnvironment.h"
 
 using BundleFixtures::buildCatalogue;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "services/ProgramValues.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
 #include "readers/XmlReading.h"
+#include "services/ProgramValues.h"
 
 TEST (ServerRequest, EscapesEveryByteButLettersDigitsAndMarks)
 {

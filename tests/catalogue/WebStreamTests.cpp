@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "services/ProgramValues.h"
 #include "catalogue/CurlWebStream.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
+#include "services/ProgramValues.h"
 #include "support/RawHttpServer.h"
 
 #include <atomic>

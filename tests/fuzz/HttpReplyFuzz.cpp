@@ -1,7 +1,7 @@
-#include "services/ProgramValues.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/WebReader.h"
 #include "fuzz/FuzzCheck.h"
+#include "services/ProgramValues.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "services/RememberedLogin.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/ScratchFile.h"
+#include "services/RememberedLogin.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "services/SettingsFiles.h"
 #include "localisation/Languages.h"
 #include "platform/PlatformLocale.h"
 #include "resources/ResourceArchive.h"
+#include "services/SettingsFiles.h"
 #include "support/TestEnvironment.h"
 
 using TestEnvironment::ScopedEnvironmentVariable;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "readers/XmlReading.h"
 #include "services/RememberedLogin.h"
 #include "services/SettingsFiles.h"
-#include "readers/XmlReading.h"
 #include "standin/StandInServer.h"
 
 namespace

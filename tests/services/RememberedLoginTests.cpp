@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/PrivateFile.h"
 #include "services/RememberedLogin.h"
 #include "services/SettingsFiles.h"
-#include "platform/PrivateFile.h"
 #include "support/TestEnvironment.h"
 
 #include <sys/stat.h>

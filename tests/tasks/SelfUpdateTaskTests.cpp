@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "services/ProgramValues.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/PluginFolders.h"
 #include "localisation/Languages.h"
 #include "platform/ProcessRunner.h"
+#include "services/ProgramValues.h"
 #include "support/ModalDriver.h"
 #include "support/RawHttpServer.h"
-#include "support/UpdateServerFixture.h"
 #include "support/TestEnvironment.h"
+#include "support/UpdateServerFixture.h"
 #include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 

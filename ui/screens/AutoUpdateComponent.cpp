@@ -1,10 +1,10 @@
 #include "ui/screens/AutoUpdateComponent.h"
 
-#include "services/ProgramQuit.h"
-#include "services/ProgramValues.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ServerRequest.h"
 #include "catalogue/VersionReply.h"
+#include "services/ProgramQuit.h"
+#include "services/ProgramValues.h"
 #include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 #include "ui/screens/ScreenCode.h"

@@ -1,7 +1,7 @@
 #include "ui/screens/ForgottenPasswordComponent.h"
 
-#include "services/InfoAlert.h"
 #include "catalogue/ServerRequest.h"
+#include "services/InfoAlert.h"
 #include "ui/screens/BackAndQuit.h"
 #include "ui/screens/FormEditor.h"
 #include "ui/screens/ScreenCode.h"

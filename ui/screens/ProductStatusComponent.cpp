@@ -1,8 +1,8 @@
 #include "ui/screens/ProductStatusComponent.h"
 
-#include "services/ProgramQuit.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
+#include "services/ProgramQuit.h"
 #include "tasks/DownloadThread.h"
 #include "ui/folders/FormatSelector.h"
 #include "ui/screens/ProductStatusTableModel.h"

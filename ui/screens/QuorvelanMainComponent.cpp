@@ -1,8 +1,8 @@
 #include "ui/screens/QuorvelanMainComponent.h"
 
-#include "services/LoginState.h"
 #include "catalogue/ProductCatalogue.h"
 #include "resources/ResourceArchive.h"
+#include "services/LoginState.h"
 #include "ui/screens/AutoUpdateComponent.h"
 #include "ui/screens/ForgottenPasswordComponent.h"
 #include "ui/screens/FrontPageComponent.h"

@@ -1,9 +1,9 @@
 #include "ui/screens/RegistrationForm.h"
 
-#include "services/InfoAlert.h"
-#include "services/ProgramQuit.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
+#include "services/InfoAlert.h"
+#include "services/ProgramQuit.h"
 #include "ui/widgets/ProgramFonts.h"
 
 const juce::Colour hintTextColour (0xff3d3d3d);

@@ -1,8 +1,8 @@
 #include "ui/screens/SRegisterComponent2.h"
 
-#include "services/InfoAlert.h"
 #include "catalogue/ReplyEnvelope.h"
 #include "catalogue/ServerRequest.h"
+#include "services/InfoAlert.h"
 #include "ui/screens/RegistrationForm.h"
 #include "ui/screens/ScreenCode.h"
 

@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "app/KestruneMainWindow.h"
-#include "services/ProgramValues.h"
-#include "services/SettingsFiles.h"
 #include "catalogue/BundleFixtures.h"
 #include "catalogue/PluginFolders.h"
 #include "catalogue/ProductCatalogue.h"
 #include "catalogue/ProductRecord.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
+#include "services/ProgramValues.h"
+#include "services/SettingsFiles.h"
 #include "support/ModalDriver.h"
-#include "support/UpdateServerFixture.h"
 #include "support/TestEnvironment.h"
-#include "ui/widgets/WidgetTestSupport.h"
+#include "support/UpdateServerFixture.h"
 #include "tasks/TaskWindow.h"
 #include "tasks/updateapp/TaskWindow.h"
 #include "ui/screens/AutoUpdateComponent.h"
@@ -20,6 +19,7 @@
 #include "ui/screens/OfflineComponent.h"
 #include "ui/screens/QuorvelanMainComponent.h"
 #include "ui/screens/ScreenCode.h"
+#include "ui/widgets/WidgetTestSupport.h"
 
 namespace
 {

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "services/LoginState.h"
-#include "services/RememberedLogin.h"
-#include "services/SettingsFiles.h"
 #include "catalogue/ProductCatalogue.h"
 #include "localisation/Languages.h"
 #include "platform/PrivateFile.h"
+#include "services/LoginState.h"
+#include "services/RememberedLogin.h"
+#include "services/SettingsFiles.h"
 #include "support/ModalDriver.h"
 #include "support/ScreenCodeRecorder.h"
 #include "support/ServerFixture.h"

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "catalogue/ProductCatalogue.h"
+#include "localisation/Languages.h"
 #include "services/LoginState.h"
 #include "services/RememberedLogin.h"
 #include "services/SettingsFiles.h"
-#include "catalogue/ProductCatalogue.h"
-#include "localisation/Languages.h"
 #include "support/ServerFixture.h"
 #include "support/TestEnvironment.h"
 #include "ui/screens/ForgottenPasswordComponent.h"

@@ -2,9 +2,9 @@
 
 #include "../widgets/WidgetTestSupport.h"
 #include "RegistrationTestSupport.h"
-#include "services/LoginState.h"
 #include "catalogue/ServerRequest.h"
 #include "localisation/Languages.h"
+#include "services/LoginState.h"
 #include "support/ServerFixture.h"
 
 #include <arpa/inet.h>

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "services/SettingsFiles.h"
 #include "catalogue/ProductCatalogue.h"
 #include "localisation/Languages.h"
+#include "services/SettingsFiles.h"
 #include "support/ModalDriver.h"
 #include "support/ScreenCodeRecorder.h"
 #include "support/ServerFixture.h"
