@@ -14,7 +14,9 @@ fi
 
 # tools/build.sh writes the sample catalogue to build/sample and builds the manager against this port.
 port=47311
-build/standin/quorvelan_standin_server --port "$port" --root build/sample >build/standin-server.log 2>&1 &
+# Emptied before the start, so the wait below never finds the line of a server started before.
+: >build/standin-server.log
+build/standin/quorvelan_standin_server --port "$port" --root build/sample >>build/standin-server.log 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true' EXIT
 trap 'exit 130' INT TERM
